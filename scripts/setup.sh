@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs (when missing), then configures
+# and builds one flavour: "release" (the program) or "asan" (the tests, under
+# AddressSanitizer and UBSan). Usage: scripts/setup.sh release|asan
+set -euo pipefail
+flavour=${1:-release}
+top=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+case "$flavour" in
+  release) options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  asan) options=(-DCMAKE_BUILD_TYPE=Debug -DMARVESSA_SANITIZE=ON) ;;
+  *) echo "unknown flavour $flavour" >&2; exit 2 ;;
+esac
+cmake -S "$top" -B "$top/build/$flavour" "${options[@]}" >/dev/null
+cmake --build "$top/build/$flavour" -j"$(nproc)"
