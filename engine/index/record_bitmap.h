@@ -2,6 +2,7 @@
 // A record bitmap: one bit per record slot, bit n - 1 for record number n.
 // Used for the live, range, per-filter and visible record sets.
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -51,10 +52,10 @@ class TRecordBitmap {
   }
   // Bitwise AND / OR with a bitmap of the same size.
   void And(const TRecordBitmap& other) {
-    for (size_t i = 0; i < words_.size(); ++i) words_[i] &= i < other.words_.size() ? other.words_[i] : 0;
+    for (std::size_t i = 0; i < words_.size(); ++i) words_[i] &= i < other.words_.size() ? other.words_[i] : 0;
   }
   void Or(const TRecordBitmap& other) {
-    for (size_t i = 0; i < words_.size() && i < other.words_.size(); ++i) words_[i] |= other.words_[i];
+    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i) words_[i] |= other.words_[i];
     TrimTail();
   }
 
