@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/file/field_desc.h"
+#include "engine/file/table_locale.h"
 
 namespace isam {
 
@@ -30,6 +31,8 @@ class TTableHost {
   // Language id of the table's locale (0 = none: byte-wise strings).
   virtual uint16_t LanguageId() const = 0;
   virtual uint16_t SortId() const = 0;
+  // The table's locale, or null for a table without one.
+  virtual const TTableLocale* Locale() const = 0;
   // Number of record slots in the data file (next record number - 1).
   virtual uint32_t SlotCount() const = 0;
 
