@@ -1,0 +1,229 @@
+#pragma once
+// TIndexFile: the table's ".IDX" file. It holds every index of the table as a
+// counted B+-tree of 4096-byte pages (primary index in slot 0, secondary
+// indexes in slots 1..30, the record index "Sys Deleted" in slot 31), keeps
+// per-index page caches, the cursor's place in the current index, the active
+// range and the visible record bitmap the cursor consults.
+//
+// Every operation returns 0 or an engine error code (after ReportError);
+// kRestart from the host's change check never escapes: the operation starts
+// over from the top. Cursor moves return kEndOfFile / kBeginningOfFile
+// without reporting them; the data file reports them.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/file/field_desc.h"
+#include "engine/file/file_handler.h"
+#include "engine/file/table_host.h"
+#include "engine/index/index_format.h"
+#include "engine/index/record_bitmap.h"
+
+namespace isam {
+
+struct TPage;
+class TPageCache;
+
+// One index as the table creator asks for it.
+struct TIndexDef {
+  std::string name;                   // secondary: required, at most 30 characters
+  std::vector<uint16_t> fields;       // field numbers, 1 to 16 of them
+  std::vector<bool> fieldDescending;  // per field; missing entries = ascending
+  bool descending = false;            // whole index
+  bool caseInsensitive = false;
+  bool unique = false;                // the primary index is always unique
+  uint8_t compression = kCompressNone;
+  bool primary = false;
+};
+
+// Key length of a definition: 1 + stored size per field, plus the 4-byte
+// record-number suffix of a non-unique secondary index. 0 when a field
+// number is out of range.
+uint16_t KeyLengthFor(const TIndexDef& def, const std::vector<TFieldDesc>& fields);
+
+// Checks a table's index definitions (9487, 9993, 10010, 10022, 10023, 10026,
+// 10027, 12292; errors name errorPath, the data file).
+int ValidateIndexDefs(const std::vector<TIndexDef>& defs, bool hasPrimary,
+                      const std::vector<TFieldDesc>& fields, std::string_view errorPath);
+
+// Writes a valid empty index file at path (extension forced to ".IDX"): the
+// primary definition (if any) goes to slot 0, the others to slots 1, 2, ...
+// in their order.
+int CreateIndexFile(const std::string& path, const std::vector<TIndexDef>& defs, bool hasPrimary,
+                    bool enciphered, const std::vector<TFieldDesc>& fields,
+                    std::string_view errorPath);
+
+class TIndexFile : public TFileHandler {
+ public:
+  explicit TIndexFile(TTableHost& host);
+  ~TIndexFile() override;
+
+  // Reads the header (12035 on a wrong version), selects slot 0, no range.
+  int Open() override;
+  // Writes back modified pages and the header when modified, frees caches.
+  void Close() override;
+
+  // ---- Header ----
+  uint32_t RecordCount() const { return header_.recordCount; }
+  bool HasPrimary() const { return !header_.noPrimary; }
+  int SecondaryCount() const { return header_.secondaryCount; }
+  bool IndexInUse(int slot) const;
+  const TIndexDescriptor& Descriptor(int slot) const { return header_.indexes[slot]; }
+  // Slot of an index by name, case-insensitive; -1 when unknown.
+  int FindIndex(std::string_view name) const;
+  // The name errors use for a slot ("Primary" for slot 0).
+  std::string IndexErrorName(int slot) const;
+
+  // ---- Change detection and writing back ----
+  // The update counter stored on disk (deciphered), and the one in memory.
+  int ReadDiskCounter(uint32_t* counter);
+  uint32_t Counter() const { return header_.counter; }
+  // Reads the header again and drops every page cache (another user wrote).
+  int Reload();
+  void DropCaches();
+  bool HeaderModified() const { return headerModified_; }
+  // Writes modified pages (sorted, adjacent ones in one write) and the
+  // header when modified or forced; the counter is incremented first.
+  int Flush(bool forceHeader);
+
+  // ---- Keys ----
+  uint16_t KeyLength(int slot) const { return header_.indexes[slot].keyLength; }
+  // Builds the key of an index from a record image over its first fieldCount
+  // fields (-1 = all, with the record-number suffix of a non-unique secondary
+  // index). Returns the number of bytes built; key must hold KeyLength(slot).
+  size_t BuildKey(int slot, const uint8_t* image, uint32_t recordNumber, uint8_t* key,
+                  int fieldCount = -1) const;
+  // Orders two keys of an index over their first length bytes (<0, 0, >0).
+  int CompareKeys(int slot, const uint8_t* a, const uint8_t* b, size_t length) const;
+
+  // ---- Record operations (inside the data file's write lock) ----
+  // 9729 naming the first unique index (primary included) that already holds
+  // the new image's key; nothing changes.
+  int CheckUnique(const uint8_t* newImage);
+  // The same for the indexes whose key differs between the images.
+  int CheckUniqueChanged(const uint8_t* oldImage, const uint8_t* newImage, uint32_t recordNumber);
+  int InsertRecord(uint32_t recordNumber, const uint8_t* image);
+  int ModifyRecord(uint32_t recordNumber, const uint8_t* oldImage, const uint8_t* newImage);
+  int DeleteRecord(uint32_t recordNumber, const uint8_t* image);
+  // Cuts the file to its header: every index empty, record count 0.
+  int Empty();
+
+  // ---- Cursor ----
+  // slot 0..30 or kPhysicalOrder; a slot not in use selects slot 0. The
+  // cursor goes before the first record and the range is cancelled.
+  int SelectIndex(int slot);
+  // Unknown names select the primary index.
+  int SelectIndexByName(std::string_view name);
+  int CurrentIndex() const { return slot_; }
+  // Physical record order: slot 255, or slot 0 of a table without primary index.
+  bool PhysicalOrder() const { return slot_ == kPhysicalOrder || (slot_ == 0 && header_.noPrimary); }
+
+  void BeforeFirst();
+  void AfterLast();
+  bool AtStart() const { return cursor_.state == CursorState::kBeforeFirst; }
+  bool AtEnd() const { return cursor_.state == CursorState::kAfterLast; }
+  // Record number of the current key (0 = none).
+  uint32_t CurrentRecord() const { return cursor_.state == CursorState::kOnKey ? cursor_.record : 0; }
+
+  // Every move yields in *record the record now current (0 = none).
+  int First(uint32_t* record);
+  int Last(uint32_t* record);
+  int Next(uint32_t* record);   // kEndOfFile past the last
+  int Prior(uint32_t* record);  // kBeginningOfFile before the first
+  int MoveBy(int32_t n, uint32_t* record);
+  // 1-based position in the range (in physical order: a record number).
+  int GoToPosition(uint32_t position, uint32_t* record);
+  // Positions on the first key >= key over length bytes; *exact when that
+  // key's first length bytes equal it. At end: kEndOfFile, *record 0.
+  int Find(const uint8_t* key, size_t length, bool* exact, uint32_t* record);
+  // Puts the cursor on a record again after it was edited (its new image).
+  int Resync(uint32_t recordNumber, const uint8_t* image);
+  // 1-based position of the current key in the range, counting keys hidden
+  // by bitmaps; physical order: the record number. 0 when off the ends.
+  int Position(uint32_t* position);
+  // Visible count with bitmaps; header count in physical order; else the
+  // range's key count.
+  int Count(uint32_t* count);
+  // Bookmark: the current key (physical order: the record number as 4 bytes
+  // little-endian); empty when off the ends.
+  std::string CurrentKey() const;
+  int GoToKey(std::string_view bookmark, uint32_t* record);
+
+  // ---- Ranges ----
+  // low/high: full keys of KeyLength bytes; null = open end.
+  int SetRange(const uint8_t* low, const uint8_t* high);
+  int CancelRange();
+  bool HasRange() const { return range_.active; }
+  const std::string& RangeLow() const { return range_.low; }
+  const std::string& RangeHigh() const { return range_.high; }
+
+  // ---- Record bitmaps ----
+  // The bitmap the cursor consults (null = none); owned by the caller and
+  // kept in step with the table by it.
+  void SetVisibleBitmap(const TRecordBitmap* visible) { visible_ = visible; }
+  const TRecordBitmap* VisibleBitmap() const { return visible_; }
+  // In a table without a primary index the live set comes from the data
+  // file's slots: the host fills a bitmap (slot count bits) with the records
+  // not deleted. Also used for physical order when no visible bitmap is set.
+  using SlotLiveSource = std::function<int(TRecordBitmap&)>;
+  void SetSlotLiveSource(SlotLiveSource source) { slotLiveSource_ = std::move(source); }
+  // Live records, sized to the host's slot count.
+  int BuildLiveBitmap(TRecordBitmap& out);
+  // Records of the current index whose key lies in the active range (all set
+  // without a range), with the more-than-half complement rule.
+  int BuildRangeBitmap(TRecordBitmap& out);
+  // Keys of an index between low (first key >= low over lowLength bytes) and
+  // high (last key <= high over highLength bytes); null = open end.
+  int CountKeyRange(int slot, const uint8_t* low, size_t lowLength, const uint8_t* high,
+                    size_t highLength, uint32_t* count);
+  // Sets the bit of every record whose key lies in such a range.
+  int CollectKeyRange(int slot, const uint8_t* low, size_t lowLength, const uint8_t* high,
+                      size_t highLength, TRecordBitmap& out);
+
+  // Pages read from the disk since open (benchmarks show O(log n) counts).
+  uint64_t PagesRead() const { return pagesRead_; }
+
+  // ---- For the verifier and tests ----
+  TTableHost& Host() const { return host_; }
+  const TIndexHeader& Header() const { return header_; }
+  // Fetches a page of an index (through the cache); the pointer stays valid
+  // until the next operation on this object.
+  int ReadPage(int slot, uint32_t offset, const TPage** page);
+
+ private:
+  enum class CursorState { kBeforeFirst, kOnKey, kAfterLast };
+  struct Cursor {
+    CursorState state = CursorState::kBeforeFirst;
+    std::string key;       // current key (index order)
+    uint32_t record = 0;   // current record number
+    uint32_t position = 0; // absolute 1-based position in the index (0 = unknown)
+  };
+  struct Range {
+    bool active = false;
+    std::string low, high;
+  };
+  struct Bound;     // tree search helpers (index_tree.cpp)
+  struct PathStep;
+
+  friend class TIndexTree;
+  friend class TIndexCursorOps;
+
+  TTableHost& host_;
+  TIndexHeader header_;
+  bool headerModified_ = false;
+  std::unique_ptr<TPageCache> cache_;
+  int slot_ = 0;
+  Cursor cursor_;
+  Range range_;
+  const TRecordBitmap* visible_ = nullptr;
+  SlotLiveSource slotLiveSource_;
+  TRecordBitmap ownLive_;  // physical order without a visible bitmap
+  bool ownLiveValid_ = false;
+  uint64_t pagesRead_ = 0;
+};
+
+}  // namespace isam
