@@ -1,5 +1,7 @@
 #include "engine/file/file_handler.h"
 
+#include <algorithm>
+
 #include "engine/errors.h"
 #include "engine/file/file_session.h"
 
@@ -74,7 +76,7 @@ int TFileHandler::Open() {
   readOnly_ = configuredReadOnly_ || readOnlyByAttribute_;
   ShareMode share = exclusive_ ? ShareMode::kExclusive : ShareMode::kShared;
   if (int error = CurrentFileSystem().Open(path_, !readOnly_, share, writeThrough_, &file_)) {
-    file_.reset();
+    Close();
     return ReportError(MapOsError(error), path_);
   }
   return kOk;
@@ -82,6 +84,7 @@ int TFileHandler::Open() {
 
 void TFileHandler::Close() {
   file_.reset();
+  locks_.clear();
   readOnlyByAttribute_ = false;
   readOnly_ = configuredReadOnly_;
 }
@@ -125,12 +128,24 @@ int TFileHandler::Size(uint64_t* size) {
 
 bool TFileHandler::Lock(uint64_t offset, uint64_t length) {
   if (exclusive_) return true;
-  return IsOpen() && file_->TryLock(offset, length) == 0;
+  if (!IsOpen() || length == 0) return false;
+  for (const Region& held : locks_) {
+    if (offset < held.offset + held.length && held.offset < offset + length) return false;
+  }
+  if (file_->TryLock(offset, length) != 0) return false;
+  locks_.push_back({offset, length});
+  return true;
 }
 
 bool TFileHandler::Unlock(uint64_t offset, uint64_t length) {
   if (exclusive_) return true;
-  return IsOpen() && file_->Unlock(offset, length) == 0;
+  auto held = std::find_if(locks_.begin(), locks_.end(), [&](const Region& r) {
+    return r.offset == offset && r.length == length;
+  });
+  if (!IsOpen() || held == locks_.end()) return false;
+  if (file_->Unlock(offset, length) != 0) return false;
+  locks_.erase(held);
+  return true;
 }
 
 }  // namespace isam

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/file/os_file.h"
 
@@ -61,7 +62,12 @@ class TFileHandler {
   int Size(uint64_t* size);
 
   // Byte-range lock primitive: never waits. On a file opened exclusively both
-  // succeed at once and do nothing.
+  // succeed at once and do nothing. Locks belong to this handler: a region
+  // held through another handler, of this process or another, is refused.
+  // A region is released only with the offset and length it was locked with;
+  // a region that overlaps one this handler holds, and an empty region, are
+  // refused (the system would merge or split them, or lock to the end of the
+  // file). Closing releases every lock.
   bool Lock(uint64_t offset, uint64_t length);
   bool Unlock(uint64_t offset, uint64_t length);
 
@@ -78,6 +84,11 @@ class TFileHandler {
   bool inMemory_ = false;
   bool writeThrough_ = false;
   std::unique_ptr<OsFile> file_;
+  struct Region {
+    uint64_t offset;
+    uint64_t length;
+  };
+  std::vector<Region> locks_;  // held through this handler
 };
 
 }  // namespace isam
