@@ -29,7 +29,7 @@ void TPasswordList::Remove(std::string_view password) {
 }
 
 bool TPasswordList::Contains(std::string_view password) const {
-  return std::find(passwords_.begin(), passwords_.end(), password) != passwords_.end();
+  return std::find(passwords_.begin(), passwords_.end(), ShortString(password)) != passwords_.end();
 }
 
 bool TMemoryFileList::Contains(std::string_view name) const {
