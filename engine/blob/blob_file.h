@@ -132,28 +132,30 @@ class TBlobFile : public TFileHandler {
   bool ValidBlockOffset(uint32_t offset) const;
 
  private:
-  friend class TBlockRef;
-
-  // Block cache (blob_cache.cpp).
+  // Block cache (blob_io.cpp).
   int Fetch(uint32_t offset, uint32_t wanted, bool append, TBlockRef* out);
   int ReadRun(uint32_t offset, uint32_t count);
   int TakeSlot(TBlock** slot);
-  int WriteBlocks(bool all);
+  int WriteBlocks();
   int WriteHeader();
   int ReadHeader();
 
   // Chains (blob_chain.cpp).
-  int Allocate(uint32_t owner, TBlockRef* out);
+  int Allocate(TBlockRef* out);
   void FreeBlock(TBlock& block);
-  int FreeChain(uint32_t first, uint32_t owner, uint32_t blockCount);
+  int WalkChain(uint32_t first, uint32_t owner, int firstOwnerCode, uint32_t blockCount,
+                std::vector<uint32_t>* chain);
+  int FreeBlocks(const std::vector<uint32_t>& chain, size_t from);
   int ReadValue(TBlobBuffer& buffer);
+  int ReadValueOnce(TBlobBuffer& buffer);
   int WriteValue(TBlobBuffer& buffer);
   uint32_t BlocksFor(uint32_t length) const;
 
   // Open values (blob_values.cpp).
   int CheckField(uint16_t field) const;
   int FindOpen(const uint8_t* image, uint16_t field, TBlobBuffer** buffer) const;
-  int SaveAllOnce(uint32_t recordNumber);
+  TBlobBuffer* FindHandle(int32_t handle) const;
+  void WriteReference(uint8_t* image, const TBlobBuffer& buffer, bool setNullFlag) const;
 
   int Fail(int code) const;
 

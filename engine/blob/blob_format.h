@@ -50,6 +50,9 @@ constexpr uint32_t kBlobCacheBytes = 262140;
 constexpr uint32_t kBlobCacheMaxBlocks = 4096;
 constexpr uint32_t kBlobReadAheadBytes = 65535;
 constexpr uint32_t kBlobCacheGrowth = 256;
+// Times an operation starts over after other users' changes before it gives
+// up with a lock failure (normally once: the check leaves the read lock held).
+constexpr int kBlobMaxRestarts = 16;
 
 constexpr size_t kBlobCounterAt = 0;
 constexpr size_t kBlobVersionAt = 8;
