@@ -21,12 +21,13 @@
 #include "engine/file/file_handler.h"
 #include "engine/file/table_host.h"
 #include "engine/index/index_format.h"
+#include "engine/index/index_key.h"
+#include "engine/index/index_page.h"
 #include "engine/index/record_bitmap.h"
 
 namespace isam {
 
-struct TPage;
-class TPageCache;
+class TIndexTree;
 
 // One index as the table creator asks for it.
 struct TIndexDef {
@@ -195,22 +196,59 @@ class TIndexFile : public TFileHandler {
   int ReadPage(int slot, uint32_t offset, const TPage** page);
 
  private:
+  friend class TIndexTree;
+
   enum class CursorState { kBeforeFirst, kOnKey, kAfterLast };
   struct Cursor {
     CursorState state = CursorState::kBeforeFirst;
-    std::string key;       // current key (index order)
-    uint32_t record = 0;   // current record number
-    uint32_t position = 0; // absolute 1-based position in the index (0 = unknown)
+    std::string key;        // current key (index order)
+    uint32_t record = 0;    // current record number
   };
   struct Range {
     bool active = false;
-    std::string low, high;
+    std::string low, high;  // empty = open end
   };
-  struct Bound;     // tree search helpers (index_tree.cpp)
-  struct PathStep;
 
-  friend class TIndexTree;
-  friend class TIndexCursorOps;
+  // ---- Pages and header (index_file.cpp) ----
+  TKeySpec SpecOf(int slot) const;
+  TPageFormat FormatOf(int slot) const;
+  // May return kRestart (the host found another user's change).
+  int FetchPage(int slot, uint32_t offset, TPage** page);
+  int AllocatePage(int slot, uint8_t type, TPage** page);
+  void FreePage(TPage* page);
+  int WritePages(const std::vector<TPage*>& pages);
+  int WriteHeader();
+  int ReadHeader();
+  void TrimCaches();
+  // Long read-only walks drop clean pages as they go (no page is held).
+  void ShedPages(int slot);
+  int Corrupt() const;
+  // Runs an operation again while the host reports kRestart, then trims.
+  template <class F>
+  int Retrying(F&& operation) {
+    int rc = kRestart;
+    for (int attempt = 0; attempt < 64 && rc == kRestart; ++attempt) rc = operation();
+    TrimCaches();
+    return rc == kRestart ? Corrupt() : rc;
+  }
+  int ForEachIndex(const std::function<int(int slot)>& action) const;
+
+  // ---- Cursor (index_cursor.cpp) ----
+  bool UsesBitmaps() const { return visible_ != nullptr; }
+  bool Visible(uint32_t record) const { return !visible_ || visible_->Test(record); }
+  // Absolute positions of the range's first and last keys (last < first: empty).
+  int RangeBounds(TIndexTree& tree, uint32_t* first, uint32_t* last);
+  int SetOnEntry(const TIndexEntry& entry, uint32_t* record);
+  // From a key at an absolute position, the first visible key at or after
+  // (forward) or before it within [first, last].
+  int SeekVisible(TIndexTree& tree, uint32_t position, bool forward, uint32_t first, uint32_t last,
+                  uint32_t* record);
+  enum class Move { kFirst, kLast, kNext, kPrior, kBy, kTo };
+  int AnyMove(Move how, int64_t n, uint32_t* record);
+  int IndexMove(Move how, int64_t n, uint32_t* record);
+  int PhysicalMove(Move how, int64_t n, uint32_t* record);
+  int PhysicalSet(const TRecordBitmap** set);
+  int OffTheEnd(bool forward, uint32_t* record);
 
   TTableHost& host_;
   TIndexHeader header_;
