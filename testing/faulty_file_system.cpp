@@ -29,7 +29,10 @@ class FaultyFile final : public isam::OsFile {
 
   int Truncate(uint64_t size) override { return base_->Truncate(size); }
   int Size(uint64_t* size) override { return base_->Size(size); }
-  int TryLock(uint64_t offset, uint64_t length) override { return base_->TryLock(offset, length); }
+  int TryLock(uint64_t offset, uint64_t length) override {
+    ++owner_.lockAttempts_;
+    return base_->TryLock(offset, length);
+  }
   int Unlock(uint64_t offset, uint64_t length) override { return base_->Unlock(offset, length); }
 
  private:

@@ -1,7 +1,8 @@
 #pragma once
 // A file system for tests that puts a failing disk under the engine: writes
 // that stop short after a number of bytes, a disk that fills up, reads that
-// fail. Everything else goes to the file system it wraps (POSIX by default).
+// fail. Everything else goes to the file system it wraps (POSIX by default),
+// and it counts what was written and how often a lock was asked for.
 //
 //   FaultyFileSystem faulty;
 //   ScopedFileSystem installed(faulty);   // SetFileSystemForTesting
@@ -36,6 +37,12 @@ class FaultyFileSystem final : public isam::FileSystem {
   }
 
   uint64_t bytesWritten() const { return bytesWritten_; }
+  // Lock requests made through files of this file system, granted or not.
+  int lockAttempts() const { return lockAttempts_; }
+  void ResetCounts() {
+    bytesWritten_ = 0;
+    lockAttempts_ = 0;
+  }
 
   int Stat(const std::string& path, isam::FileStatus* status) override;
   int Open(const std::string& path, bool writable, isam::ShareMode share, bool writeThrough,
@@ -55,6 +62,7 @@ class FaultyFileSystem final : public isam::FileSystem {
   int writeError_ = 0;
   int readError_ = 0;
   uint64_t bytesWritten_ = 0;
+  int lockAttempts_ = 0;
 };
 
 // Installs a file system for the lifetime of the object; restores the POSIX

@@ -8,6 +8,7 @@
 
 #include "engine/errors.h"
 #include "engine/file/file_session.h"
+#include "testing/faulty_file_system.h"
 #include "testing/temp_dir.h"
 
 namespace isam {
@@ -71,6 +72,9 @@ class LockTest : public ::testing::Test {
 
   EngineScope engine_;
   testing_support::TempDir dir_;
+  // Counts the lock requests that reach the system.
+  testing_support::FaultyFileSystem files_;
+  testing_support::ScopedFileSystem installed_{files_};
 };
 
 // ---- The byte-range lock primitive of one handler ----
@@ -171,10 +175,12 @@ TEST_F(LockTest, WriterGivesUpWhenTheReaderNeverGoes) {
   Table reader(dir_), writer(dir_), third(dir_);
   reader.locks.SetBlobFile(nullptr);
   ASSERT_EQ(reader.locks.LockRead(), kOk);
+  files_.ResetCounts();
   EXPECT_EQ(writer.locks.LockWrite(), kLockFailure);
+  EXPECT_EQ(files_.lockAttempts(), 1 + 8193);  // the data file's byte, then the index range
   EXPECT_EQ(LastErrorCode(), kLockFailure);
   EXPECT_EQ(LastErrorFile(), dir_.File("T.DAT"));
-  // 8 193 attempts on the index file: 8 192 pauses of 3 ms.
+  // 8 192 pauses of 3 ms between those attempts.
   EXPECT_EQ(writer.timing.pauses.size(), 8192u);
   EXPECT_EQ(writer.timing.pauses.front(), 3u);
   // The data file's writer byte it had taken is given back.
@@ -232,7 +238,9 @@ TEST_F(LockTest, RecordLockRetriesThenFails) {
     editor.timing.pauses.clear();
     editor.locks.SetLockRetryCount(c.retryCount);
     editor.locks.SetLockWaitTime(c.waitTime);
+    files_.ResetCounts();
     EXPECT_EQ(editor.locks.LockRecord(7), kRecordInUse);
+    EXPECT_EQ(files_.lockAttempts(), static_cast<int>(c.pauses) + 1);
     EXPECT_EQ(LastErrorFile(), dir_.File("T.DAT"));
     EXPECT_EQ(editor.timing.pauses, std::vector<uint32_t>(c.pauses, c.waitTime));
     EXPECT_TRUE(editor.locks.LockedRecords().empty());
@@ -262,6 +270,7 @@ TEST_F(LockTest, RecordLockListAndRelease) {
   ASSERT_EQ(a.locks.LockRecord(3), kOk);
   EXPECT_EQ(a.locks.LockedRecords(), (std::vector<uint32_t>{7, 3}));
   EXPECT_EQ(a.locks.UnlockRecord(9), kOk);  // not held: nothing to do
+  EXPECT_EQ(a.locks.LockedRecords(), (std::vector<uint32_t>{7, 3}));
   EXPECT_EQ(a.locks.UnlockRecord(7), kOk);
   EXPECT_EQ(a.locks.LockedRecords(), (std::vector<uint32_t>{3}));
   b.locks.SetLockRetryCount(0);
@@ -315,7 +324,9 @@ TEST_F(LockTest, NothingIsLockedExclusivelyOrOnAReadOnlyTable) {
   EXPECT_FALSE(readOnly.locks.Active());
   EXPECT_EQ(readOnly.locks.LockRead(), kOk);
   EXPECT_EQ(readOnly.locks.LockWrite(), kOk);
+  files_.ResetCounts();
   EXPECT_EQ(readOnly.locks.LockRecord(7), kOk);
+  EXPECT_EQ(files_.lockAttempts(), 0);
   EXPECT_FALSE(readOnly.locks.HoldsTableLock());
   EXPECT_TRUE(readOnly.timing.pauses.empty());
   EXPECT_EQ(other.locks.LockRead(), kOk);
