@@ -50,7 +50,10 @@
 namespace isam {
 
 // The pauses between lock attempts and the draw of a reader byte, behind an
-// interface so that tests can count attempts without waiting.
+// interface so that tests can count attempts without waiting. Every pause
+// sleeps until a deadline on the monotonic clock, also where a tick-counter
+// loop would do: callers wait just as long and leave the processor to the
+// holder of the lock.
 class LockTiming {
  public:
   virtual ~LockTiming() = default;
