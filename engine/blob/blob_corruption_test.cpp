@@ -166,6 +166,61 @@ TEST_F(BlobCorruptionTest, DamagedFreeListsAndChainsAreNotWrittenThrough) {
   }
 }
 
+// The verifier behind "isamtool check": a clean file has no problems, and
+// each kind of damage is named.
+TEST_F(BlobCorruptionTest, VerifierNamesEveryProblem) {
+  auto references = [](int32_t first) {
+    return std::vector<TBlobReference>{{1, kTextField, first}, {2, kTextField, kFirst[1]},
+                                       {3, kTextField, kFirst[2]}};
+  };
+  {
+    auto blob = Open(pristine);
+    ASSERT_TRUE(blob);
+    std::vector<std::string> problems{"stale"};
+    ASSERT_EQ(VerifyBlobFile(*blob, references(kFirst[0]), &problems), kOk);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+  }
+  struct Case {
+    const char* what;
+    void (*damage)(std::vector<uint8_t>&);
+    int32_t first;          // record 1's reference
+    const char* expected;   // part of one problem line
+  };
+  const Case cases[] = {
+      {"cross-linked", [](auto& f) { Put32(f, 1536 + 4, 2048); }, 512,
+       "record 2 field 2: block 2048 is also in the chain of record 1 field 2"},
+      {"foreign owner", [](auto& f) { Put32(f, 1024 + 10, 7); }, 512,
+       "block 1024 belongs to record 7"},
+      {"free and used", [](auto& f) { Put32(f, 9, 1024); }, 512,
+       "free list: block 1024 is also in the chain of record 1 field 2"},
+      {"lost blocks", [](auto& f) { Put32(f, 9, 0); }, 512, "block 3584 is neither free nor in a chain"},
+      {"bad back link", [](auto& f) { Put32(f, 1024, 0); }, 512,
+       "block 1024 points back to 0 instead of 512"},
+      {"length differs", [](auto& f) { Put32(f, 512 + 14, 900); }, 512,
+       "the chain holds 1000 bytes, its length is 900"},
+      {"used too large", [](auto& f) { Put16(f, 1536 + 8, 600); }, 512, "block 1536 claims 600 bytes"},
+      {"chain cycle", [](auto& f) { Put32(f, 1536 + 4, 512); }, 512, "runs in a circle at block 512"},
+      {"free list cycle", [](auto& f) { Put32(f, 3584 + 4, 4096); }, 512,
+       "free list: runs in a circle at block 4096"},
+      {"handle on disk", [](auto&) {}, -3, "reference -3 is an open-blob handle"},
+      {"reference into the header", [](auto&) {}, 100, "reference 100 is not a block of the file"},
+      {"end offset past the file", [](auto& f) { Put32(f, 13, 8192); }, 512,
+       "end offset 8192 lies beyond the end of the file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto bytes = pristine;
+    c.damage(bytes);
+    auto blob = Open(bytes);
+    ASSERT_TRUE(blob);
+    std::vector<std::string> problems;
+    ASSERT_EQ(VerifyBlobFile(*blob, references(c.first), &problems), kOk);
+    bool found = false;
+    for (const auto& line : problems) found = found || line.find(c.expected) != std::string::npos;
+    EXPECT_TRUE(found) << ::testing::PrintToString(problems);
+  }
+}
+
 // Random damage: bytes flipped and block pointers forged to other block
 // offsets (the likeliest way to get cycles and cross-links), then every
 // operation tried. Under the sanitizers, a stray access aborts the test; a

@@ -51,7 +51,8 @@ int TBlobFile::Open() {
 
 void TBlobFile::Close() {
   DiscardAll();
-  if (IsOpen() && cache_ && !ReadOnly() && (Exclusive() || host_.HoldsTableLock())) {
+  bool pending = cache_ && (headerModified_ || cache_->HasModified());
+  if (IsOpen() && pending && !ReadOnly() && (Exclusive() || host_.HoldsTableLock())) {
     // Shared and unlocked, nothing may be written: another user could be
     // writing, and every change of ours was written back when it was made.
     Flush(false);

@@ -146,6 +146,9 @@ TEST_P(BlobFormatTest, WritesTheLayoutByteByByte) {
   expected.SetCounter(2);
   expected.Bytes()[17] = 0;
   EXPECT_EQ(ReadFile(BlobPath()), expected.Stored(enciphered));
+  uint32_t onDisk = 0;
+  ASSERT_EQ(blob->ReadDiskCounter(&onDisk), kOk);
+  EXPECT_EQ(onDisk, 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BlockSizes, BlobFormatTest,
@@ -373,15 +376,35 @@ TEST_F(BlobFileTest, ReadAheadFetchesAChainWithFewReads) {
   EXPECT_EQ(host->diskReads, 2) << "the first block, then the rest in one run";
 }
 
-TEST_F(BlobFileTest, AChangeFoundDuringAReadStartsItOver) {
+TEST_F(BlobFileTest, AChangeFoundDuringAReadOrASaveStartsItOver) {
   auto blob = Open(512, false);
-  Image image = NewImage();
+  Image image = NewImage(), other = NewImage();
   Store(*blob, image, 1, Pattern(5000, 3));
   ASSERT_EQ(blob->Flush(false), kOk);
   ASSERT_EQ(blob->Reload(), kOk);
   host->restartNext = true;
   EXPECT_EQ(Load(*blob, image, 1), Pattern(5000, 3));
   EXPECT_FALSE(host->restartNext);
+
+  // The save appends a new value first, then meets the change while reading
+  // the old chain of the second: both are saved again from the start.
+  ASSERT_EQ(blob->OpenBlob(other.data(), kPictField, 1), kOk);
+  ASSERT_EQ(blob->OpenBlob(image.data(), kTextField, 1), kOk);
+  ASSERT_EQ(blob->WriteBlob(other.data(), kPictField, 0, 700, Pattern(700, 4).data()), kOk);
+  ASSERT_EQ(blob->WriteBlob(image.data(), kTextField, 0, 6000, Pattern(6000, 5).data()), kOk);
+  ASSERT_EQ(blob->Flush(false), kOk);
+  ASSERT_EQ(blob->Reload(), kOk);
+  host->restartNext = true;
+  ASSERT_EQ(blob->SaveAll(1), kOk);
+  EXPECT_FALSE(host->restartNext);
+  blob->CloseImageBlobs(image.data());
+  blob->CloseImageBlobs(other.data());
+  ASSERT_EQ(blob->Flush(false), kOk);
+  ASSERT_EQ(blob->Reload(), kOk);
+  EXPECT_EQ(Load(*blob, image, 1), Pattern(6000, 5));
+  EXPECT_EQ(Load(*blob, other, 1, kPictField), Pattern(700, 4));
+  EXPECT_EQ(blob->Header().endOffset, 512u + 15 * 512u) << "no block lost to the first attempt";
+  EXPECT_EQ(RefOf(other, kPictField), 6144);
 }
 
 TEST_F(BlobFileTest, ASecondObjectSeesTheCounterMoveAndReloads) {

@@ -89,7 +89,7 @@ int TBlobFile::ReadBlob(const uint8_t* image, uint16_t field, uint32_t position,
   if (int rc = FindOpen(image, field, &buffer)) return rc;
   uint64_t size = buffer->data.size();
   uint64_t end = uint64_t(position) + count;
-  if (position < size) {
+  if (position < size && count > 0) {
     *done = uint32_t(std::min<uint64_t>(end, size) - position);
     std::memcpy(destination, buffer->data.data() + position, *done);
   }

@@ -76,6 +76,10 @@ void TBlockCache::DropAll() {
   }
 }
 
+bool TBlockCache::HasModified() const {
+  return std::any_of(list_.begin(), list_.end(), [](const auto& block) { return block->modified; });
+}
+
 std::vector<TBlock*> TBlockCache::WritableModified() const {
   std::vector<TBlock*> blocks;
   for (const auto& block : list_) {

@@ -56,6 +56,7 @@ class TBlockCache {
   // Forgets every block, modified or not; outstanding references go stale.
   void DropAll();
 
+  bool HasModified() const;
   // Modified blocks that are neither in use nor reserved, sorted by offset.
   std::vector<TBlock*> WritableModified() const;
 
