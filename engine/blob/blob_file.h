@@ -125,8 +125,8 @@ class TBlobFile : public TFileHandler {
   size_t CachedBlocks() const;
   size_t CacheCapacity() const;
   uint32_t ReadAheadLimit() const { return readAhead_; }
-  // Fetches a block through the cache without read-ahead and copies its
-  // header and data area (B - 18 bytes) out.
+  // Fetches a block through the cache (reading ahead on a miss) and copies
+  // its header and data area (B - 18 bytes) out.
   int ReadBlockCopy(uint32_t offset, TBlockHeader* header, std::vector<uint8_t>* data);
   // A block offset inside the file: on a block boundary, below the end offset.
   bool ValidBlockOffset(uint32_t offset) const;
