@@ -270,8 +270,26 @@ int TIndexFile::CheckUniqueChanged(const uint8_t* oldImage, const uint8_t* newIm
   });
 }
 
+int TIndexFile::EnsureRoomForKeys() {
+  uint64_t pages = 0;
+  auto count = [&](int slot) {
+    if (header_.indexes[slot].freeHead) return int(kOk);  // splits there take freed pages first
+    int height = 0;
+    if (int rc = TIndexTree(*this, slot).Height(&height)) return rc;
+    pages += height + 1;
+    return int(kOk);
+  };
+  int rc = ForEachIndex(count);
+  if (rc == kOk && HasPrimary()) rc = count(kRecordIndexSlot);
+  if (rc) return rc;
+  if (header_.endOffset + pages * kIndexPageSize > kMaxIndexFileOffset)
+    return ReportError(kFileFull, host_.DataFilePath());
+  return kOk;
+}
+
 int TIndexFile::InsertRecord(uint32_t recordNumber, const uint8_t* image) {
-  int rc = ForEachIndex([&](int slot) {
+  int rc = EnsureRoomForKeys();
+  if (rc == kOk) rc = ForEachIndex([&](int slot) {
     std::vector<uint8_t> key(KeyLength(slot));
     BuildKey(slot, image, recordNumber, key.data());
     return TIndexTree(*this, slot).Insert(key.data(), recordNumber);
@@ -303,7 +321,8 @@ int TIndexFile::InsertRecord(uint32_t recordNumber, const uint8_t* image) {
 }
 
 int TIndexFile::ModifyRecord(uint32_t recordNumber, const uint8_t* oldImage, const uint8_t* newImage) {
-  int rc = ForEachIndex([&](int slot) {
+  int rc = EnsureRoomForKeys();
+  if (rc == kOk) rc = ForEachIndex([&](int slot) {
     const uint16_t k = KeyLength(slot);
     std::vector<uint8_t> old(k), key(k);
     BuildKey(slot, oldImage, recordNumber, old.data());

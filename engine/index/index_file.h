@@ -232,6 +232,9 @@ class TIndexFile : public TFileHandler {
     return rc == kRestart ? Corrupt() : rc;
   }
   int ForEachIndex(const std::function<int(int slot)>& action) const;
+  // 9479 unless every index can take one more key even if it splits up to
+  // a new root: a record's keys go in completely or not at all.
+  int EnsureRoomForKeys();
 
   // ---- Cursor (index_cursor.cpp) ----
   bool UsesBitmaps() const { return visible_ != nullptr; }

@@ -15,6 +15,19 @@ size_t TIndexTree::Capacity(const TPage& page) const {
   return page.IsLeaf() ? LeafCapacity(format_.keyLength) : InternalCapacity(format_.keyLength);
 }
 
+int TIndexTree::Height(int* height) {
+  *height = 0;
+  for (uint32_t offset = file_.header_.indexes[slot_].root; offset && *height < 64;) {
+    TPage* page;
+    if (int rc = Fetch(offset, &page)) return rc;
+    ++*height;
+    if (page->IsLeaf()) return kOk;
+    if (page->entries.empty()) return file_.Corrupt();
+    offset = page->entries.front().pointer;
+  }
+  return *height < 64 ? int(kOk) : file_.Corrupt();
+}
+
 int TIndexTree::Total(uint32_t* total) {
   *total = 0;
   uint32_t root = file_.header_.indexes[slot_].root;

@@ -27,6 +27,8 @@ class TIndexTree {
     return CompareIndexKeys(spec_, reinterpret_cast<const uint8_t*>(stored.data()), key, length);
   }
 
+  // Levels of the tree (0 when empty).
+  int Height(int* height);
   // Number of keys in the index.
   int Total(uint32_t* total);
   // Keys ordered before key over length bytes (orEqual: before or equal).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file/file_session.h"
 #include "engine/index/index_check.h"
 #include "engine/index/index_file.h"
 #include "engine/index/test_table_host.h"
@@ -57,6 +58,7 @@ class IndexFixture {
     return order;
   }
 
+  EngineScope engine;  // error contexts land in the engine record
   testing_support::TempDir dir;
   TestTableHost host;
   std::unique_ptr<TIndexFile> file;
