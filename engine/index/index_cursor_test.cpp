@@ -283,5 +283,26 @@ TEST(IndexOrderTest, DescendingAndCaseInsensitiveIndexes) {
   EXPECT_TRUE(CheckIndexFile(*fx.file).empty());
 }
 
+TEST(IndexOrderTest, ATableLocaleOrdersStringsByItsRules) {
+  TestLocale locale;
+  TIndexDef byText = Def("ByText", {kFieldText});
+  TIndexDef down = Def("Down", {kFieldText, kFieldNumber});
+  down.fieldDescending = {true, false};
+  IndexFixture fx({Def("", {kFieldAuto}, true), byText, down});
+  fx.host.locale = &locale;
+  const char* texts[] = {"b", "A", "a", "C", "B"};
+  for (uint32_t id = 1; id <= 5; ++id) fx.Add(Image(id, int32_t(id), texts[id - 1]));
+  fx.file->SelectIndex(1);
+  EXPECT_EQ(fx.Walk(), (std::vector<uint32_t>{2, 3, 5, 1, 4})) << "A a B b C, not byte order";
+  // Under a locale a descending field is not inverted: its comparison turns.
+  uint8_t key[32];
+  fx.file->BuildKey(2, Image(1, 1, "b").data(), 1, key);
+  EXPECT_EQ(key[0], 1);
+  EXPECT_EQ(key[1], 'b');
+  fx.file->SelectIndex(2);
+  EXPECT_EQ(fx.Walk(), (std::vector<uint32_t>{4, 1, 5, 3, 2}));
+  EXPECT_TRUE(CheckIndexFile(*fx.file).empty());
+}
+
 }  // namespace
 }  // namespace isam

@@ -3,6 +3,7 @@
 // (1 auto-increment, 2 int32, 3 string of 10, 4 boolean, 5 string of 200
 // for keys long enough to give deep trees quickly), record images
 // built by hand, and switches for encipherment, restarts and the table lock.
+#include <cctype>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -72,7 +73,7 @@ class TestTableHost : public TTableHost {
   bool Enciphered() const override { return enciphered; }
   uint16_t LanguageId() const override { return 0; }
   uint16_t SortId() const override { return 0; }
-  const TTableLocale* Locale() const override { return nullptr; }
+  const TTableLocale* Locale() const override { return locale; }
   uint32_t SlotCount() const override { return slots; }
   int BeforeDiskRead() override {
     ++diskReads;
@@ -86,6 +87,7 @@ class TestTableHost : public TTableHost {
   bool HoldsTableLock() const override { return tableLock; }
 
   bool enciphered = false;
+  const TTableLocale* locale = nullptr;
   bool tableLock = false;
   uint32_t slots = 0;
   int restartsLeft = 0;
@@ -96,6 +98,27 @@ class TestTableHost : public TTableHost {
  private:
   std::string path_;
   std::vector<TFieldDesc> fields_;
+};
+
+// A locale whose order ignores case first (a < B < c) and breaks ties by
+// bytes; its key mapping only upper-cases.
+class TestLocale : public TTableLocale {
+ public:
+  int Compare(const char* a, size_t aLength, const char* b, size_t bLength, bool ignoreCase) const override {
+    std::string x(a, aLength), y(b, bLength), ux = Upper(x), uy = Upper(y);
+    if (ux != uy || ignoreCase) return ux.compare(uy);
+    return x.compare(y);
+  }
+  void MapKeyCharacters(uint8_t* text, size_t length, bool upperCase) const override {
+    if (upperCase)
+      for (size_t i = 0; i < length; ++i) text[i] = static_cast<uint8_t>(std::toupper(text[i]));
+  }
+
+ private:
+  static std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  }
 };
 
 }  // namespace isam::testing_index
