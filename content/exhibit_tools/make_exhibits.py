@@ -19,7 +19,8 @@ SANS = "DejaVu-Sans"
 
 def terminal(name, lines, width, fmt="bmp", size=13, line_height=17):
     """A terminal window: light text on a dark background, one line per entry.
-    An entry is a string or (string, colour)."""
+    An entry is a string or (string, colour). Keep the width a multiple of 4:
+    convert's RLE8 encoder otherwise codes the row padding as pixels."""
     height = 14 + line_height * len(lines)
     args = [CONVERT, "-size", f"{width}x{height}", "xc:#1e1e1e", "+antialias",
             "-font", MONO, "-pointsize", str(size)]
@@ -82,7 +83,7 @@ def fstab_bmp():
         "UUID=b9e6f0a4-2d71-4e6b-8f3a-6c0d52e1a7b3 /boot          ext4   defaults          0      2",
         "UUID=7A3C-91D2                            /boot/efi      vfat   umask=0077        0      1",
         "UUID=5d1c2e7a-0b7e-4c1f-9a6e-3f2b8c1d4e09 /srv/backup    ext4   defaults          0      2",
-    ], 850, size=12, line_height=16)
+    ], 852, size=12, line_height=16)
 
 
 def journal_bmp():
