@@ -40,6 +40,9 @@ int ChooseIndex(const TFilterNode& node, const std::vector<TFilterIndex>& indexe
   const TFilterNode* field = node.left.get();
   if (!field || !field->IsField()) return -1;
   if (node.op == kOpIsBlank || node.op == kOpNotBlank) {
+    // An auto-increment value is never blank, but its key part says it has
+    // one only when built from a stored record: leave it to the scan.
+    if (field->autoIncrement) return -1;
     for (const TFilterIndex& index : indexes)
       if (index.firstField == field->fieldNumber) return index.slot;
     return -1;
