@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "engine/dataset_error.h"
+#include "engine/test_tables.h"
+
+namespace isam {
+namespace {
+
+using testing_tables::MessageOf;
+using testing_tables::TableTest;
+
+class TableFilterTest : public TableTest {
+ protected:
+  void SetUp() override {
+    Create("qvault.DAT");
+    Bind(bank_, "qvault.DAT");
+    bank_.Open();
+    Fill(bank_, {1, 3, 0, 3, 2, 0, 3});
+    bank_.Close();
+  }
+  std::vector<int32_t> Numbers() {
+    std::vector<int32_t> numbers;
+    for (bank_.MoveFirst(); !bank_.AtEnd(); bank_.MoveNext()) numbers.push_back(bank_.RecordNumber());
+    return numbers;
+  }
+  TIsamTable bank_;
+};
+
+// The exam start counts the bank with one filter and runs the exam with
+// another, set while the table is closed.
+TEST_F(TableFilterTest, FilteredCountsAndRecordNumbersOfTheBank) {
+  bank_.SetFilter("Q_EXAM_N<>0");
+  bank_.SetFiltered(true);
+  bank_.Open();
+  EXPECT_EQ(bank_.CountRecords(), 5);
+  bank_.Close();
+  bank_.SetFilter("Q_EXAM_N=3");
+  bank_.Open();
+  EXPECT_EQ(bank_.CountRecords(), 3);
+  // Record numbers count the hidden records too: they are the bank numbers.
+  EXPECT_EQ(Numbers(), (std::vector<int32_t>{2, 4, 7}));
+  bank_.SetRecordNumber(4);
+  EXPECT_EQ(bank_.FieldNamed("Q_ID").IntegerValue(), 4);
+  bank_.Close();
+  bank_.SetFilter("");
+  bank_.SetFiltered(false);
+  bank_.Open();
+  EXPECT_EQ(bank_.CountRecords(), 7);
+}
+
+TEST_F(TableFilterTest, AssignmentsOnAnOpenTableMoveToTheFirstRecord) {
+  bank_.Open();
+  bank_.SetFilter("Q_EXAM_N=3");
+  EXPECT_EQ(bank_.CountRecords(), 7);  // not filtered yet
+  bank_.SetFiltered(true);
+  EXPECT_EQ(bank_.CountRecords(), 3);
+  EXPECT_EQ(bank_.RecordNumber(), 2);
+  bank_.MoveLast();
+  bank_.SetFiltered(true);  // no change, still a move to the first record
+  EXPECT_EQ(bank_.RecordNumber(), 2);
+  bank_.SetFilter("Q_EXAM_N=2");
+  EXPECT_EQ(Numbers(), std::vector<int32_t>{5});
+  // A text that does not compile leaves the filter in force.
+  EXPECT_EQ(MessageOf([&] { bank_.SetFilter("Q_EXAM_N=="); }), "Expression expected but '=' found");
+  EXPECT_EQ(bank_.Filter(), "Q_EXAM_N=2");
+  EXPECT_EQ(bank_.CountRecords(), 1);
+  bank_.SetFiltered(false);
+  EXPECT_EQ(bank_.CountRecords(), 7);
+  EXPECT_EQ(bank_.RecordNumber(), 1);
+}
+
+TEST_F(TableFilterTest, EditsKeepTheFilteredViewCurrent) {
+  bank_.SetFilter("Q_EXAM_N=3");
+  bank_.SetFiltered(true);
+  bank_.Open();
+  bank_.BeginAppend();
+  bank_.FieldNamed("Q_EXAM_N").SetIntegerValue(3);
+  bank_.PostRecord();
+  EXPECT_EQ(bank_.CountRecords(), 4);
+  bank_.MoveFirst();
+  bank_.DeleteRecord();
+  EXPECT_EQ(bank_.CountRecords(), 3);
+  EXPECT_EQ(Numbers(), (std::vector<int32_t>{3, 6, 7}));
+}
+
+TEST_F(TableFilterTest, AFilterOnAMemoFieldFailsTheOpen) {
+  bank_.SetFilter("Q_TEXT='x'");
+  bank_.SetFiltered(true);
+  EXPECT_EQ(MessageOf([&] { bank_.Open(); }), "Field 'Q_TEXT' cannot be used in a filter expression");
+  EXPECT_FALSE(bank_.Active());
+}
+
+}  // namespace
+}  // namespace isam
