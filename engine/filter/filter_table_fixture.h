@@ -58,6 +58,10 @@ class MemoryTable : public TTableHost, public TFilterRecordSource {
 
   // TFilterRecordSource
   int ReadSlot(uint32_t slot, uint8_t* image, bool* deleted) override {
+    if (restarts > 0) {
+      --restarts;
+      return kRestart;
+    }
     ++reads;
     std::copy(slots_[slot - 1].begin(), slots_[slot - 1].end(), image);
     *deleted = deleted_[slot - 1];
@@ -77,6 +81,7 @@ class MemoryTable : public TTableHost, public TFilterRecordSource {
   bool HoldsTableLock() const override { return false; }
 
   uint64_t reads = 0;
+  int restarts = 0;  // reads that report another user's change first
 
  private:
   bool HasAutoIncrement() const {

@@ -10,8 +10,11 @@ namespace isam {
 TTableFilters::TTableFilters(TIndexFile& index, TFilterRecordSource& records)
     : index_(index), records_(records), builder_(index, records) {}
 
-TTableFilters::~TTableFilters() {
-  if (kept_) index_.SetVisibleBitmap(nullptr);
+TTableFilters::~TTableFilters() { Detach(); }
+
+void TTableFilters::Detach() {
+  // Another filter set may have handed the cursor its own bitmap since.
+  if (index_.VisibleBitmap() == &visible_) index_.SetVisibleBitmap(nullptr);
 }
 
 int TTableFilters::Fail(int code) const { return ReportError(code, index_.Host().DataFilePath()); }
@@ -173,7 +176,7 @@ void TTableFilters::Release() {
   live_ = range_ = visible_ = TRecordBitmap();
   for (auto& [handle, filter] : filters_) filter->bitmap = TRecordBitmap();
   visibleCount_ = 0;
-  index_.SetVisibleBitmap(nullptr);
+  Detach();
 }
 
 int TTableFilters::RecordChanged(uint32_t record, const uint8_t* image) {

@@ -84,6 +84,7 @@ class TTableFilters {
   int Build(TFilter* only);
   void Combine();
   void Release();
+  void Detach();
   int Fail(int code) const;
 
   TIndexFile& index_;
