@@ -152,10 +152,15 @@ class TIndexFile : public TFileHandler {
   // Bookmark: the current key (physical order: the record number as 4 bytes
   // little-endian); empty when off the ends.
   std::string CurrentKey() const;
+  // Back to a bookmark. A key no longer there: kRecordNotFound (not
+  // reported), the cursor on the next key; physical order: the cursor stays.
   int GoToKey(std::string_view bookmark, uint32_t* record);
 
   // ---- Ranges ----
-  // low/high: full keys of KeyLength bytes; null = open end.
+  // low/high: full keys of KeyLength bytes; null = open end. A record is in
+  // the range when low <= its key <= high in the index's order; the cursor
+  // goes before the first record. Cancelling leaves both ends open (rather
+  // than 0x00 / 0xFF keys, which a descending index would order backwards).
   int SetRange(const uint8_t* low, const uint8_t* high);
   int CancelRange();
   bool HasRange() const { return range_.active; }
@@ -185,7 +190,8 @@ class TIndexFile : public TFileHandler {
   int CollectKeyRange(int slot, const uint8_t* low, size_t lowLength, const uint8_t* high,
                       size_t highLength, TRecordBitmap& out);
 
-  // Pages read from the disk since open (benchmarks show O(log n) counts).
+  // Pages read from the disk since open (benchmarks show O(log n) counts;
+  // DropCaches first to count a cold operation).
   uint64_t PagesRead() const { return pagesRead_; }
 
   // ---- For the verifier and tests ----
