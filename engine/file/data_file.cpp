@@ -635,11 +635,14 @@ class WriteFrame {
  public:
   explicit WriteFrame(TTableLocks& locks) : locks_(locks) {}
   ~WriteFrame() {
+    // Cleanup must not replace the error of the operation that failed.
+    TFileSession* session = CurrentFileSession();
+    ErrorContext saved = session ? session->lastError : ErrorContext{};
     if (record_) locks_.UnlockRecord(record_);
     locks_.UnlockWrite();
+    if (session) session->lastError = saved;
   }
   void HoldRecord(uint32_t slot) { record_ = slot; }
-  void KeepRecord() { record_ = 0; }
 
  private:
   TTableLocks& locks_;
