@@ -52,6 +52,13 @@ class TIsamDataSet {
 
  protected:
   void SetState(TDataSetState state);
+  // Changes the state without telling anyone (calculating and filtering
+  // happen inside another operation); returns the state it replaced.
+  TDataSetState ExchangeState(TDataSetState state) {
+    TDataSetState old = state_;
+    state_ = state;
+    return old;
+  }
   void DataEvent(TDataEvent event, TIsamField* field = nullptr);
   void Fire(const Event& event) {
     if (event) event(*this);

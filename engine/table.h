@@ -81,6 +81,12 @@ class TIsamTable : public TIsamDataSet {
   void SetFilterOptions(TFilterOptions options);
   std::string EngineVersion() const;
 
+  // A second filter beside the expression, installed when the table opens:
+  // the handler reads the fields of the record being judged (the table is
+  // in filter state meanwhile) and clears accept to hide it.
+  using TFilterRecordEvent = std::function<void(TIsamTable& table, bool& accept)>;
+  TFilterRecordEvent OnFilterRecord;
+
   // ---- Opening and closing ----
   void SetActive(bool active);
   void Open() { SetActive(true); }
@@ -174,6 +180,7 @@ class TIsamTable : public TIsamDataSet {
 
   // table_filter.cpp
   void InstallFilters();
+  uint32_t AddCallbackFilter();
   void ActivateFilter();
   void DeactivateFilter();
   void FreeFilters() noexcept;
@@ -211,6 +218,8 @@ class TIsamTable : public TIsamDataSet {
   std::unique_ptr<TDataFileRecords> filterRecords_;
   std::unique_ptr<TTableFilters> filters_;
   uint32_t filterHandle_ = 0;
+  uint32_t callbackHandle_ = 0;
+  std::vector<uint8_t> filterImage_;  // the record an OnFilterRecord handler judges
 };
 
 }  // namespace isam

@@ -1,6 +1,7 @@
 // Editing with a table cursor: edit, insert, post, cancel, delete, and the
 // rules for writing fields into the buffer.
 #include <algorithm>
+#include <utility>
 
 #include "engine/blob/blob_file.h"
 #include "engine/dataset_error.h"
@@ -170,11 +171,15 @@ void TIsamTable::DeleteRecord() {
 // ---------------------------------------------------------------- field writes
 
 uint8_t* TIsamTable::ActiveImage() {
-  return State() == TDataSetState::dsSetKey ? keyBuffers_[0].Image() : buffer_.Image();
+  return const_cast<uint8_t*>(std::as_const(*this).ActiveImage());
 }
 
 const uint8_t* TIsamTable::ActiveImage() const {
-  return State() == TDataSetState::dsSetKey ? keyBuffers_[0].Image() : buffer_.Image();
+  switch (State()) {
+    case TDataSetState::dsSetKey: return keyBuffers_[0].Image();
+    case TDataSetState::dsFilter: return filterImage_.data();
+    default: return buffer_.Image();
+  }
 }
 
 uint8_t* TIsamTable::BeginFieldWrite(TIsamField& field) {

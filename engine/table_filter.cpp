@@ -4,6 +4,8 @@
 // that does not compile leaves the previous filter in force); Filtered
 // activates or deactivates it. Either assignment on an open table moves the
 // cursor to the first record of the new view.
+#include <algorithm>
+
 #include "engine/errors.h"
 #include "engine/file/data_file.h"
 #include "engine/filter/filter_expr.h"
@@ -51,28 +53,57 @@ void TIsamTable::InstallFilters() {
     if (filters_) filters_->Rebuild();
   });
   filterHandle_ = Compile(*filters_, FilterFields(fieldDefs_, *file_), filter_, filterOptions_);
+  if (OnFilterRecord) callbackHandle_ = AddCallbackFilter();
   if (filtered_) ActivateFilter();
 }
 
+uint32_t TIsamTable::AddCallbackFilter() {
+  filterImage_.assign(file_->RecordSize(), 0);
+  TFilterHandle handle = 0;
+  Check(filters_->AddCallback(
+      [this](const uint8_t* record, uint32_t) {
+        std::copy_n(record, filterImage_.size(), filterImage_.begin());
+        TDataSetState old = ExchangeState(TDataSetState::dsFilter);
+        bool accept = true;
+        try {
+          if (OnFilterRecord) OnFilterRecord(*this, accept);
+        } catch (...) {
+          ExchangeState(old);
+          throw;
+        }
+        ExchangeState(old);
+        return accept;
+      },
+      &handle));
+  return handle;
+}
+
 void TIsamTable::ActivateFilter() {
-  if (!filters_ || filterHandle_ == 0) return;
-  int rc = filters_->Activate(filterHandle_);
-  if (rc == kOk) return;
-  // Compute it afresh once; a second failure is raised.
-  filters_->Free(filterHandle_);
-  filterHandle_ = Compile(*filters_, FilterFields(fieldDefs_, *file_), filter_, filterOptions_);
-  if (filterHandle_) Check(filters_->Activate(filterHandle_));
+  if (!filters_) return;
+  for (uint32_t* handle : {&filterHandle_, &callbackHandle_}) {
+    if (*handle == 0 || filters_->Activate(*handle) == kOk) continue;
+    // Compute it afresh once; a second failure is raised.
+    filters_->Free(*handle);
+    *handle = handle == &filterHandle_
+                  ? Compile(*filters_, FilterFields(fieldDefs_, *file_), filter_, filterOptions_)
+                  : AddCallbackFilter();
+    if (*handle) Check(filters_->Activate(*handle));
+  }
 }
 
 void TIsamTable::DeactivateFilter() {
-  if (filters_ && filterHandle_) Check(filters_->Deactivate(filterHandle_));
+  if (!filters_) return;
+  for (uint32_t handle : {filterHandle_, callbackHandle_}) {
+    if (handle) Check(filters_->Deactivate(handle));
+  }
 }
 
 void TIsamTable::FreeFilters() noexcept {
   if (file_) file_->SetReloadListener(nullptr);
   filters_.reset();  // lets the index go of the visible bitmap
   filterRecords_.reset();
-  filterHandle_ = 0;
+  filterHandle_ = callbackHandle_ = 0;
+  filterImage_.clear();
 }
 
 void TIsamTable::FilterRecordChanged() {

@@ -90,5 +90,22 @@ TEST_F(TableFilterTest, AFilterOnAMemoFieldFailsTheOpen) {
   EXPECT_FALSE(bank_.Active());
 }
 
+TEST_F(TableFilterTest, AnOnFilterRecordHandlerJudgesBesideTheExpression) {
+  int judged = 0;
+  bank_.OnFilterRecord = [&](TIsamTable& table, bool& accept) {
+    ++judged;
+    EXPECT_EQ(table.State(), TDataSetState::dsFilter);
+    accept = table.FieldNamed("Q_SECT").IntegerValue() != 4;  // Q_SECT 4: exam 3
+  };
+  bank_.SetFilter("Q_EXAM_N<>0");
+  bank_.SetFiltered(true);
+  bank_.Open();
+  EXPECT_GT(judged, 0);
+  EXPECT_EQ(bank_.State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(Numbers(), (std::vector<int32_t>{1, 5}));
+  bank_.SetFiltered(false);
+  EXPECT_EQ(bank_.CountRecords(), 7);
+}
+
 }  // namespace
 }  // namespace isam

@@ -415,6 +415,10 @@ TEST_F(OpenTest, APermanentDatabaseNamesADirectory) {
   EXPECT_EQ(MessageOf([&] { database.SetDirectory("/x"); }), "Cannot perform this operation on an open database.");
   table.Close();
   EXPECT_TRUE(database.Connected());  // KeepConnection defaults to True
+  TIsamDatabase twin;
+  twin.SetSessionName(sessionName_);
+  twin.SetDatabaseName("questions");
+  EXPECT_EQ(MessageOf([&] { twin.Open(); }), "Database name questions already exists.");
 }
 
 TEST_F(OpenTest, DuplicateFieldNamesGetASuffix) {
@@ -454,6 +458,24 @@ TEST_F(OpenTest, FieldKindsFollowTypeAndSubtype) {
   for (const Case& c : cases) {
     EXPECT_EQ(FieldKindOf(c.type, c.subtype), c.kind) << int(c.type) << "/" << int(c.subtype);
   }
+}
+
+TEST_F(OpenTest, AFailedPostKeepsTheNewRecordForAnotherTry) {
+  TTableDef def = QuestionTable();
+  def.fields[5].required = true;  // Q1
+  Create("req.DAT", def);
+  TIsamTable table;
+  Bind(table, "req.DAT");
+  table.Open();
+  table.BeginAppend();
+  table.FieldNamed("Q_TEXT").SetStringValue("kept memo");
+  EXPECT_EQ(CodeOf([&] { table.PostRecord(); }), kValueRequired);
+  EXPECT_EQ(table.State(), TDataSetState::dsInsert);
+  EXPECT_EQ(table.FieldNamed("Q_TEXT").StringValue(), "kept memo");
+  table.FieldNamed("Q1").SetStringValue("now given");
+  table.PostRecord();
+  EXPECT_EQ(table.CountRecords(), 1);
+  EXPECT_EQ(table.FieldNamed("Q_TEXT").StringValue(), "kept memo");
 }
 
 TEST_F(OpenTest, TypedValuesRoundTrip) {
