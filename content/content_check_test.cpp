@@ -188,6 +188,22 @@ TEST(ContentItems, EachItemIsWellFormed) {
     }
     EXPECT_GE(offered, 2);
     EXPECT_GE(correct, 1);
+    // A multiple-response item tells the candidate how many answers to
+    // choose; the number must match its key.
+    const std::string question = item.Text("Q_TEXT");
+    const size_t choose = question.find("(Choose ");
+    if (item.Flag("Q_TYPE")) {
+      static const std::map<std::string, int> kNumbers = {
+          {"two", 2}, {"three", 3}, {"four", 4}, {"five", 5}, {"six", 6}};
+      ASSERT_NE(choose, std::string::npos) << "multiple response without (Choose n.)";
+      const size_t end = question.find(".)", choose);
+      ASSERT_NE(end, std::string::npos);
+      const std::string word = question.substr(choose + 8, end - choose - 8);
+      ASSERT_TRUE(kNumbers.count(word)) << word;
+      EXPECT_EQ(kNumbers.at(word), correct) << "(Choose " << word << ".) but " << correct << " keyed";
+    } else {
+      EXPECT_EQ(choose, std::string::npos) << "single response asking to choose several";
+    }
     if (!item.Flag("Q_TYPE")) {
       EXPECT_EQ(correct, 1) << "single response with several keys";
     }
