@@ -86,6 +86,8 @@ class TIsamSession {
   bool IsDefault() const;
   // Makes this session's record the one that errors land in.
   void MakeCurrent();
+  // The engine session record (null while inactive).
+  TFileSession* FileSession() const { return Record(); }
   // The session's database of that name (case-insensitive), or null.
   TIsamDatabase* FindDatabase(std::string_view databaseName) const;
   // A temporary database owned by the session, living while tables use it.

@@ -93,6 +93,31 @@ TEST(SessionTest, AutoSessionNamesTakeTheLowestFreeNumber) {
   EXPECT_EQ(third.SessionName(), "Exam_1");
 }
 
+TEST(SessionTest, EachSessionKeepsItsOwnErrorContext) {
+  testing_support::TempDir dir;
+  TIsamSession a("A"), b("B");
+  a.SetSessionName("ContextA");
+  b.SetSessionName("ContextB");
+  TIsamTable inA, inB;
+  inA.SetSessionName("ContextA");
+  inA.SetDatabaseName(dir.path());
+  inA.SetTableName("missing.DAT");
+  inB.SetSessionName("ContextB");
+  inB.SetDatabaseName(dir.path());
+  inB.SetTableName("other.DAT");
+  EXPECT_EQ(CodeOf([&] { inA.Open(); }), kInvalidPath);
+  ASSERT_NE(a.FileSession(), nullptr);
+  EXPECT_NE(a.FileSession(), Sessions().DefaultSession().FileSession());
+  EXPECT_EQ(CurrentFileSession(), a.FileSession());
+  EXPECT_EQ(a.FileSession()->lastError.fileName, dir.File("missing.DAT"));
+  EXPECT_EQ(CodeOf([&] { inB.Open(); }), kInvalidPath);
+  EXPECT_EQ(CurrentFileSession(), b.FileSession());
+  EXPECT_EQ(a.FileSession()->lastError.fileName, dir.File("missing.DAT"));  // untouched
+  b.Close();
+  EXPECT_EQ(b.FileSession(), nullptr);
+  EXPECT_EQ(CurrentFileSession(), Sessions().DefaultSession().FileSession());
+}
+
 // ---------------------------------------------------------------- passwords at open
 
 class PasswordTest : public TableTest {
