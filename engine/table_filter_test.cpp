@@ -83,6 +83,19 @@ TEST_F(TableFilterTest, EditsKeepTheFilteredViewCurrent) {
   EXPECT_EQ(Numbers(), (std::vector<int32_t>{3, 6, 7}));
 }
 
+TEST_F(TableFilterTest, AnotherHandlesAddsReachTheFilteredView) {
+  bank_.SetFilter("Q_EXAM_N=3");
+  bank_.SetFiltered(true);
+  bank_.SetStrictChangeDetection(true);  // look for other users' changes on every read
+  bank_.Open();
+  TIsamTable writer;
+  Bind(writer, "qvault.DAT");
+  writer.Open();
+  Fill(writer, {3, 1});
+  EXPECT_EQ(bank_.CountRecords(), 4);
+  EXPECT_EQ(Numbers(), (std::vector<int32_t>{2, 4, 7, 8}));
+}
+
 TEST_F(TableFilterTest, AFilterOnAMemoFieldFailsTheOpen) {
   bank_.SetFilter("Q_TEXT='x'");
   bank_.SetFiltered(true);
