@@ -201,17 +201,22 @@ def disk_plan_wmf():
         d.rect(x, 60, w, 60, fill=color, pen=0x000000)
         d.text(x + 8, 82, label, 13, bold=True)
     d.text(220, 82, "LVM physical volume (volume group vg0)", 13)
+    # One text per cell: the metafile font is proportional, so blanks cannot align columns.
     rows = [
-        "p1   600 MB   EFI System Partition, FAT32, /boot/efi",
-        "p2     1 GB   ext4, /boot",
-        "p3   999 GB   LVM physical volume, volume group vg0:",
-        "                 vg0/root    80 GB   ext4   /",
-        "                 vg0/swap     4 GB   swap",
-        "                 vg0/home   850 GB   ext4   /home",
-        "                 free        65 GB   (not allocated)",
+        ("p1", "600 MB", "EFI System Partition, FAT32, /boot/efi", ""),
+        ("p2", "1 GB", "ext4, /boot", ""),
+        ("p3", "999 GB", "LVM physical volume, volume group vg0:", ""),
+        ("", "vg0/root", "80 GB", "ext4, /"),
+        ("", "vg0/swap", "4 GB", "swap"),
+        ("", "vg0/home", "850 GB", "ext4, /home"),
+        ("", "free", "65 GB", "(not allocated)"),
     ]
     for i, row in enumerate(rows):
-        d.text(24, 140 + 20 * i, row, 13)
+        y = 140 + 20 * i
+        indent = 0 if row[0] else 40
+        for x, cell in zip([24, 64 + indent, 150 + indent, 250 + indent], row):
+            if cell:
+                d.text(x, y, cell, 13)
     open("disk_plan.wmf", "wb").write(wmf(d))
 
 
