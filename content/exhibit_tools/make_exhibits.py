@@ -158,12 +158,10 @@ def umask_ico():
 def cron_ico():
     terminal("crontab.ico", [
         ("$ crontab -l", "#8ae234"),
-        "# m  h  dom mon dow",
-        "30  2   *   *  1-5",
-        "  /home/lea/bin/sync",
-        "*/15 9-17 * *   *",
-        "  /home/lea/bin/poll",
-    ], 256, fmt="ico", size=12, line_height=16)
+        "# m h dom mon dow command",
+        "30 2 * * 1-5 /home/lea/bin/sync",
+        "*/15 9-17 * * * /home/lea/bin/poll",
+    ], 256, fmt="ico", size=11, line_height=16)
 
 
 # ------------------------------------------------------------ metafiles
