@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/errors.h"
 #include "engine/file/file_session.h"
 #include "engine/file/table_host.h"
 #include "engine/filter/filter.h"
@@ -58,6 +59,7 @@ class MemoryTable : public TTableHost, public TFilterRecordSource {
 
   // TFilterRecordSource
   int ReadSlot(uint32_t slot, uint8_t* image, bool* deleted) override {
+    if (failReads) return ReportError(kReadError, path_);
     if (restarts > 0) {
       --restarts;
       return kRestart;
@@ -82,6 +84,7 @@ class MemoryTable : public TTableHost, public TFilterRecordSource {
 
   uint64_t reads = 0;
   int restarts = 0;  // reads that report another user's change first
+  bool failReads = false;
 
  private:
   bool HasAutoIncrement() const {

@@ -91,9 +91,17 @@ int TTableFilters::Activate(TFilterHandle handle) {
   }
   TFilter* filter = Lookup(handle);
   if (!filter) return Fail(kInvalidFilterHandle);
+  const bool wasActive = filter->active;
   filter->active = true;
-  if (!kept_) return Rebuild();
-  return Build(filter);
+  int rc = kept_ ? Build(filter) : Rebuild();
+  if (rc != kOk && !wasActive) {
+    // A filter whose bitmap could not be computed does not restrict the
+    // table: the view stays as it was.
+    filter->active = false;
+    if (!AnyActive()) Release();
+    else if (kept_) Combine();
+  }
+  return rc;
 }
 
 int TTableFilters::Deactivate(TFilterHandle handle) {

@@ -153,6 +153,22 @@ TEST_F(TableFiltersTest, AChangeByAnotherUserStartsTheBuildOver) {
   EXPECT_EQ(filters_.VisibleCount(), 9u);  // i mod 7 = 2
 }
 
+TEST_F(TableFiltersTest, AFailedActivationLeavesTheViewAsItWas) {
+  TFilterHandle scanned = Add("Q_SECT=3");
+  table_.failReads = true;
+  EXPECT_EQ(filters_.Activate(scanned), kReadError);
+  EXPECT_FALSE(filters_.Find(scanned)->active);
+  EXPECT_EQ(table_.index().VisibleBitmap(), nullptr);
+
+  TFilterHandle indexed = Add("Q_EXAM_N=1");
+  ASSERT_EQ(filters_.Activate(indexed), 0);  // the index needs no record reads
+  EXPECT_EQ(filters_.Activate(scanned), kReadError);
+  EXPECT_EQ(filters_.VisibleCount(), 10u);
+  table_.failReads = false;
+  ASSERT_EQ(filters_.Activate(scanned), 0);
+  EXPECT_EQ(filters_.VisibleCount(), 1u);  // i = 37
+}
+
 TEST_F(TableFiltersTest, ACallbackCannotStartASecondBuild) {
   TFilterHandle handle;
   int calls = 0;
