@@ -245,11 +245,21 @@ TEST(FilterExprTest, MalformedTextsGetTheirMessages) {
       {"Q_SIM = 'maybe'", "'maybe' is not a valid boolean value"},
       {"PRICE = 'x'", "'x' is not a valid BCD value"},
       {std::string(300, '('), "Incorrectly formed filter expression"},
+      // A buffer beyond 64 KB cannot be addressed with its 16-bit offsets.
+      {[] {
+         std::string text = "Q_EXAM_N=1";
+         for (int i = 0; i < 1200; ++i) text += " OR Q_EXAM_N=1";
+         return text;
+       }(),
+       "Incorrectly formed filter expression"},
   };
   for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << c.text;
 }
 
 TEST(FilterExprTest, ValidTextsThatLookOdd) {
+  std::string many = "Q_EXAM_N=1";
+  for (int i = 0; i < 1000; ++i) many += " OR Q_EXAM_N=1";
+  EXPECT_LT(Parse(many).size(), 65536u);
   EXPECT_NO_THROW(Parse("(Q_SIM)"));
   EXPECT_NO_THROW(Parse("[My Field] = 'x'"));
   EXPECT_NO_THROW(Parse("Q_EXAM_N=3 AND Q_SECT<>-1 OR NOT Q_SIM"));
