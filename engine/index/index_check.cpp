@@ -76,7 +76,11 @@ class Checker {
       Problem(at + "no entries");
       return 0;
     }
+    const size_t kept = page.storedBytes;
+    page.storedBytes = TPage::kUnknownSize;
     if (!PageFits(format_, page)) Problem(at + "entries do not fit a page");
+    if (page.IsLeaf() && format_.CompressedLeaves() && kept != TPage::kUnknownSize && kept != page.storedBytes)
+      Problem(at + "kept packed size " + std::to_string(kept) + " differs from " + std::to_string(page.storedBytes));
     if (separator && *separator != page.entries.front().key) Problem(at + "separator differs from first key");
     for (const auto& e : page.entries)
       if (e.key.size() != format_.keyLength) Problem(at + "key of wrong length");

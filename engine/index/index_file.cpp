@@ -213,6 +213,7 @@ int TIndexFile::AllocatePage(int slot, uint8_t type, TPage** page) {
   p->type = type;
   p->prev = p->next = 0;
   p->entries.clear();
+  p->storedBytes = TPage::kUnknownSize;
   p->modified = true;
   headerModified_ = true;
   return kOk;
@@ -221,6 +222,7 @@ int TIndexFile::AllocatePage(int slot, uint8_t type, TPage** page) {
 void TIndexFile::FreePage(TPage* page) {
   TIndexDescriptor& desc = header_.indexes[page->slot];
   page->entries.clear();
+  page->storedBytes = TPage::kUnknownSize;
   page->type = kPageRoot;
   page->prev = 0;
   page->next = desc.freeHead;

@@ -9,14 +9,14 @@ namespace isam {
 namespace {
 
 size_t CommonPrefix(const std::string& a, const std::string& b, size_t limit) {
-  size_t n = 0;
-  while (n < limit && a[n] == b[n]) ++n;
-  return n;
+  const char* pa = a.data();
+  return size_t(std::mismatch(pa, pa + limit, b.data()).first - pa);
 }
 
 size_t TrailingZeros(const std::string& key, size_t from, size_t to) {
+  const char* p = key.data();
   size_t n = 0;
-  while (to > from + n && key[to - 1 - n] == 0) ++n;
+  while (to > from + n && p[to - 1 - n] == 0) ++n;
   return n;
 }
 
@@ -75,7 +75,8 @@ size_t StoredLeafBytes(const TPageFormat& format, const std::vector<TIndexEntry>
 bool PageFits(const TPageFormat& format, const TPage& page) {
   if (!page.IsLeaf()) return page.entries.size() <= InternalCapacity(format.keyLength);
   if (!format.CompressedLeaves()) return page.entries.size() <= LeafCapacity(format.keyLength);
-  return StoredLeafBytes(format, page.entries) <= kPageEntryBytes;
+  if (page.storedBytes == TPage::kUnknownSize) page.storedBytes = StoredLeafBytes(format, page.entries);
+  return page.storedBytes <= kPageEntryBytes;
 }
 
 bool EncodePage(const TPageFormat& format, const TPage& page, uint8_t* raw) {
@@ -131,6 +132,7 @@ bool EncodePage(const TPageFormat& format, const TPage& page, uint8_t* raw) {
 }
 
 bool DecodePage(const TPageFormat& format, const uint8_t* raw, TPage& page) {
+  page.storedBytes = TPage::kUnknownSize;
   page.type = raw[0];
   page.prev = GetU32(raw + 3);
   page.next = GetU32(raw + 7);
@@ -184,7 +186,8 @@ bool DecodePage(const TPageFormat& format, const uint8_t* raw, TPage& page) {
     at += 4;
     previous = e.key;
   }
-  return static_cast<size_t>(at - (raw + kPageEntriesAt)) == GetU16(raw + 11);
+  page.storedBytes = static_cast<size_t>(at - (raw + kPageEntriesAt));
+  return page.storedBytes == GetU16(raw + 11);
 }
 
 TPage* TPageCache::Find(int slot, uint32_t offset) {

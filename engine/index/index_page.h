@@ -52,6 +52,10 @@ struct TPage {
   std::vector<TIndexEntry> entries;
   bool modified = false;
   uint64_t lastUse = 0;
+  // Stored bytes of a compressed leaf's entries, kept so that an insert
+  // need not re-pack the whole page; kUnknownSize after other changes.
+  static constexpr size_t kUnknownSize = ~size_t{0};
+  mutable size_t storedBytes = kUnknownSize;
 
   bool IsLeaf() const { return type == kPageLeaf || type == kPageRootLeaf; }
   bool IsRoot() const { return type == kPageRoot || type == kPageRootLeaf; }

@@ -187,6 +187,14 @@ int TIndexTree::Insert(const uint8_t* key, uint32_t recordNumber) {
               }) - entries.begin();
   entries.insert(entries.begin() + at, TIndexEntry{stored, recordNumber, 0});
   leaf->modified = true;
+  if (format_.CompressedLeaves() && leaf->storedBytes != TPage::kUnknownSize) {
+    // Only the new entry and the one after it are packed differently.
+    const std::string* before = at ? &entries[at - 1].key : nullptr;
+    leaf->storedBytes += StoredEntryBytes(format_, before, stored);
+    if (at + 1 < entries.size())
+      leaf->storedBytes += StoredEntryBytes(format_, &stored, entries[at + 1].key) -
+                           StoredEntryBytes(format_, before, entries[at + 1].key);
+  }
   path.back().index = at;
   for (size_t l = 0; l + 1 < path.size(); ++l) {
     path[l].page->entries[path[l].index].count++;
@@ -221,16 +229,19 @@ int TIndexTree::Split(std::vector<PathStep>& path, size_t level) {
   size_t move = entries.size() / 2;
   right->entries.assign(entries.end() - move, entries.end());
   entries.resize(entries.size() - move);
+  page->storedBytes = right->storedBytes = TPage::kUnknownSize;
   if (leaf && format_.CompressedLeaves()) {
     // Halves by count may not fit by bytes: shift entries across the
     // boundary until both pages fit.
     while (!PageFits(format_, *page) && entries.size() > 1) {
       right->entries.insert(right->entries.begin(), entries.back());
       entries.pop_back();
+      page->storedBytes = right->storedBytes = TPage::kUnknownSize;
     }
     while (!PageFits(format_, *right) && right->entries.size() > 1) {
       entries.push_back(right->entries.front());
       right->entries.erase(right->entries.begin());
+      page->storedBytes = right->storedBytes = TPage::kUnknownSize;
     }
     if (!PageFits(format_, *page) || !PageFits(format_, *right)) return file_.Corrupt();
   }
@@ -269,6 +280,13 @@ int TIndexTree::Remove(const uint8_t* key) {
                 return Compare(e.key, key, format_.keyLength) < 0;
               }) - entries.begin();
   if (at == entries.size() || Compare(entries[at].key, key, format_.keyLength) != 0) return notFound();
+  if (format_.CompressedLeaves() && leaf->storedBytes != TPage::kUnknownSize) {
+    const std::string* before = at ? &entries[at - 1].key : nullptr;
+    leaf->storedBytes -= StoredEntryBytes(format_, before, entries[at].key);
+    if (at + 1 < entries.size())
+      leaf->storedBytes += StoredEntryBytes(format_, before, entries[at + 1].key) -
+                           StoredEntryBytes(format_, &entries[at].key, entries[at + 1].key);
+  }
   entries.erase(entries.begin() + at);
   leaf->modified = true;
   path.back().index = at;
