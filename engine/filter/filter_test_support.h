@@ -13,7 +13,7 @@
 
 namespace isam::filter_testing {
 
-struct FieldSpec {
+struct TestField {
   std::string name;
   uint8_t type;
   uint8_t subtype = 0;
@@ -23,18 +23,18 @@ struct FieldSpec {
 
 class TestSchema {
  public:
-  explicit TestSchema(const std::vector<FieldSpec>& specs) {
+  explicit TestSchema(const std::vector<TestField>& definitions) {
     uint16_t offset = kRecordPrefixSize;
     uint16_t number = 1;
-    for (const FieldSpec& spec : specs) {
+    for (const TestField& def : definitions) {
       TFieldDesc d;
       d.number = number++;
-      d.name = spec.name;
-      d.type = spec.type;
-      d.subtype = spec.subtype;
-      d.declaredSize = spec.declaredSize;
-      d.declaredScale = d.storedScale = spec.scale;
-      d.storedSize = StoredSizeFor(spec.type, spec.declaredSize);
+      d.name = def.name;
+      d.type = def.type;
+      d.subtype = def.subtype;
+      d.declaredSize = def.declaredSize;
+      d.declaredScale = d.storedScale = def.scale;
+      d.storedSize = StoredSizeFor(def.type, def.declaredSize);
       if (d.IsAutoIncrement()) {
         d.offset = kAutoIncrementOffset;
       } else {
