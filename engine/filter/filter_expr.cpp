@@ -1,7 +1,5 @@
 #include "engine/filter/filter_expr.h"
 
-#include <strings.h>
-
 #include "engine/dataset_error.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/le.h"
@@ -34,15 +32,6 @@ bool IsComparison(uint32_t op) { return op >= kOpEq && op <= kOpLe; }
 [[noreturn]] void Malformed() { throw EDatabaseError("Incorrectly formed filter expression"); }
 
 }  // namespace
-
-const TFilterField* FindFilterField(const TFilterFieldList& fields, std::string_view name) {
-  for (const TFilterField& field : fields) {
-    if (field.name.size() == name.size() &&
-        strncasecmp(field.name.data(), name.data(), name.size()) == 0)
-      return &field;
-  }
-  return nullptr;
-}
 
 // Collects the node and literal areas; node operands are patched once the
 // operand subtrees have their offsets.
