@@ -72,6 +72,27 @@ int TIndexFile::Corrupt() const { return ReportError(kIndexBuffersCorrupt, host_
 
 // ---- Header, change detection, writing back ----
 
+// Keys are built into buffers of the stored key length: a descriptor whose
+// fields would build a different length must not be trusted.
+bool TIndexFile::HeaderFitsFields(const TIndexHeader& header) const {
+  if (header.endOffset < kIndexPageSize || header.endOffset % kIndexPageSize ||
+      header.secondaryCount > kMaxSecondaryIndexes)
+    return false;
+  const auto& fields = host_.Fields();
+  for (int slot = header.noPrimary ? 1 : 0; slot <= header.secondaryCount; ++slot) {
+    const TIndexDescriptor& desc = header.indexes[slot];
+    if (desc.fieldCount == 0 || desc.compression > kCompressBoth) return false;
+    size_t length = 0;
+    for (int i = 0; i < desc.fieldCount; ++i) {
+      if (desc.fields[i] < 1 || desc.fields[i] > fields.size()) return false;
+      length += KeyPartSize(fields[desc.fields[i] - 1]);
+    }
+    if (slot != 0 && !desc.unique) length += kRecordNumberKeySize;
+    if (length != desc.keyLength) return false;
+  }
+  return header.noPrimary || header.indexes[kRecordIndexSlot].keyLength == kRecordIndexKeyLength;
+}
+
 int TIndexFile::ReadHeader() {
   std::vector<uint8_t> raw(kIndexPageSize);
   if (int rc = Read(0, raw.data(), raw.size())) return rc;
@@ -79,6 +100,7 @@ int TIndexFile::ReadHeader() {
   TIndexHeader header;
   DecodeIndexHeader(raw.data(), header);
   if (header.version != kIndexVersion) return ReportError(kWrongVersion, Path());
+  if (!HeaderFitsFields(header)) return ReportError(kHeaderCorrupt, host_.DataFilePath());
   header_ = header;
   headerModified_ = false;
   return kOk;

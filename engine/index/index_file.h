@@ -225,6 +225,7 @@ class TIndexFile : public TFileHandler {
   int WritePages(const std::vector<TPage*>& pages);
   int WriteHeader();
   int ReadHeader();
+  bool HeaderFitsFields(const TIndexHeader& header) const;
   void TrimCaches();
   // Long read-only walks drop clean pages as they go (no page is held).
   void ShedPages(int slot);

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "engine/errors.h"
 #include "engine/file/cipher.h"
@@ -396,6 +397,37 @@ TEST(IndexFileTest, CachesStaySmallUnlessTheTableIsLocked) {
   EXPECT_EQ(fx.Walk().size(), 20000u);
   EXPECT_EQ(fx.file->PagesRead(), reads);
   EXPECT_TRUE(CheckIndexFile(*fx.file).empty());
+}
+
+TEST(IndexFileTest, FlippedBytesAreReportedNotFollowedBlindly) {
+  IndexFixture fx({Def("", {kFieldAuto}, true, true, kCompressBoth),
+                   Def("ByNumber", {kFieldNumber}, false, false, kCompressLeading)});
+  for (uint32_t id = 1; id <= 1500; ++id) fx.Add(Image(id, int32_t(id % 37)));
+  ASSERT_EQ(fx.file->Flush(false), 0);
+  fx.file->Close();
+  const Bytes good = ReadAll(fx.IndexPath());
+  std::mt19937 rng(7);
+  int opened = 0, flagged = 0;
+  for (int round = 0; round < 80; ++round) {
+    Bytes bad = good;
+    // Flip bytes where pages keep their counts, links and first entries.
+    for (int i = 0; i < 6; ++i) bad[(rng() % (bad.size() / 4096)) * 4096 + rng() % 200] ^= uint8_t(1 + rng() % 255);
+    WriteAll(fx.IndexPath(), bad);
+    if (fx.file->Open() != 0) continue;
+    ++opened;
+    for (int slot : {0, 1}) {
+      fx.file->SelectIndex(slot);
+      uint32_t record = 0, count = 0;
+      int moves = 0;
+      for (int rc = fx.file->First(&record); rc == 0 && moves < 3000; rc = fx.file->Next(&record)) ++moves;
+      fx.file->GoToPosition(700, &record);
+      fx.file->Count(&count);
+    }
+    flagged += !CheckIndexFile(*fx.file).empty();
+    fx.file->Close();
+  }
+  EXPECT_GT(opened, 0);
+  EXPECT_GT(flagged, 0);
 }
 
 }  // namespace

@@ -100,7 +100,8 @@ int TIndexTree::Step(Place* place, bool forward, const TIndexEntry** entry) {
     *entry = &page->entries[--place->index];
     return kOk;
   }
-  for (int hops = 0; hops < 1 << 20; ++hops) {
+  // Empty leaves are passed over; a loop of them is corruption.
+  for (uint32_t hops = 0; hops <= file_.header_.endOffset / kIndexPageSize; ++hops) {
     uint32_t neighbour = forward ? page->next : page->prev;
     if (neighbour == 0) return kOk;
     if (int rc = Fetch(neighbour, &page)) return rc;
