@@ -35,6 +35,7 @@ class TDataFile::ReadFrame {
     }
   }
   ~ReadFrame() {
+    file_.RunReloadListener();
     if (file_.locks_ && file_.locks_->ReadLocked() && !file_.locks_->WriteLocked()) {
       file_.locks_->UnlockRead();
     }
@@ -323,7 +324,9 @@ int TDataFile::WriteHeader() {
 
 int TDataFile::CheckForChanges(bool* changed, bool reposition) {
   *changed = false;
-  if (insideCheck_) return kOk;
+  // A table open exclusively (or read-only by attribute) has no other users
+  // whose changes could show.
+  if (insideCheck_ || !locks_ || !locks_->Active()) return kOk;
   insideCheck_ = true;
   struct Reset {
     bool& flag;
@@ -361,8 +364,24 @@ int TDataFile::CheckForChanges(bool* changed, bool reposition) {
       *changed = true;
     }
   }
-  if (*changed && reloadListener_) reloadListener_();
+  if (*changed) reloadPending_ = true;
+  // A check made inside an index or blob operation (before one of its disk
+  // reads) must not rebuild record bitmaps under that operation's feet: the
+  // listener runs when the data file's operation ends.
+  if (!reposition) return kOk;
+  RunReloadListener();
   return kOk;
+}
+
+void TDataFile::RunReloadListener() {
+  if (!reloadPending_ || insideListener_) return;
+  reloadPending_ = false;
+  insideListener_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{insideListener_};
+  if (reloadListener_) reloadListener_();
 }
 
 int TDataFile::Refresh() {
@@ -798,7 +817,7 @@ int TDataFile::DeleteCurrent() {
   if (!entry) return Fail(kRecordBuffersCorrupt);
   entry->image = image;
   entry->modified = true;
-  currentSlot_ = index_->CurrentRecord();
+  currentSlot_ = 0;  // the cursor layer moves on from the deleted record
   return WriteThroughAll();
 }
 

@@ -134,6 +134,7 @@ class TDataFile : public TFileHandler, public TTableHost {
   // wrote; headers re-read and caches dropped.
   int CheckForChanges(bool* changed, bool reposition);
   int ReadHeader();
+  void RunReloadListener();
   int WriteHeader();
   // Fetches record slot n into the cache and makes it current.
   int Fetch(uint32_t slot, int direction);
@@ -172,6 +173,8 @@ class TDataFile : public TFileHandler, public TTableHost {
   PasswordCallback passwordCallback_;
   std::function<void()> reloadListener_;
   bool insideCheck_ = false;
+  bool reloadPending_ = false;   // the listener is owed a call
+  bool insideListener_ = false;
 };
 
 }  // namespace isam

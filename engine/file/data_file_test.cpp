@@ -221,6 +221,23 @@ TEST_F(DataFileTest, RemoveAllCutsTheFileAndResetsTheHeader) {
   EXPECT_EQ(GetU32(&bytes[17]), 0u);
 }
 
+TEST_F(DataFileTest, AnEmptiedExclusiveTableFillsFromSlotOne) {
+  Create(SmallTable());
+  {
+    auto file = OpenTable();
+    Add(*file, 1, "a");
+    Add(*file, 2, "b");
+  }
+  auto file = OpenTable(true);
+  ASSERT_EQ(file->RemoveAll(), kOk);
+  // The emptied header on disk is stale until close: it is no other user's change.
+  EXPECT_EQ(Add(*file, 3, "again"), 1u);
+  EXPECT_EQ(GetU32(Current(*file).data() + 5), 1u);
+  ASSERT_EQ(file->MoveFirst(), kOk);
+  ASSERT_EQ(file->DeleteCurrent(), kOk);
+  EXPECT_EQ(file->CurrentSlot(), 0u);
+}
+
 TEST_F(DataFileTest, ValidationRefusesRequiredAndOutOfRangeValues) {
   TTableDef def = SmallTable(false);
   def.fields[1].required = true;
