@@ -1,0 +1,165 @@
+// isambench: every workload on our table engine and on SQLite, with the same
+// records on the same machine in one run, then the read-count series.
+//
+//   isambench [--sizes 10000,100000] [--figures 1000,...,1000000] [--runs N]
+//             [--no-figures] [--dir FOLDER]
+//
+// One line per workload and table size: our median time, SQLite's, our index
+// pages and data-file records read, and ratio=ours/SQLite last. Figures only;
+// nothing here asserts a speed.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/bench_records.h"
+#include "bench/counting_file_system.h"
+#include "bench/engine_side.h"
+#include "bench/read_figures.h"
+#include "bench/sqlite_side.h"
+
+namespace bench {
+namespace {
+
+constexpr uint32_t kAppends = 1000;    // per run of workload 2
+constexpr uint32_t kLookUps = 100000;  // workload 5
+constexpr uint32_t kPositions = 10000; // workload 6
+constexpr uint32_t kEdits = 10000;     // workload 7
+
+struct TOptions {
+  std::vector<uint32_t> sizes{10000, 100000};
+  std::vector<uint32_t> figureSizes{1000, 10000, 100000, 1000000};
+  int runs = 3;
+  std::string dir;
+};
+
+std::vector<uint32_t> Numbers(const char* text) {
+  std::vector<uint32_t> out;
+  for (const char* p = text; *p;) {
+    char* end = nullptr;
+    out.push_back(static_cast<uint32_t>(std::strtoul(p, &end, 10)));
+    p = *end == ',' ? end + 1 : end;
+    if (end == p && *p) break;
+  }
+  return out;
+}
+
+std::string Time(double seconds) {
+  char text[32];
+  if (seconds < 1) std::snprintf(text, sizeof text, "%8.2f ms", seconds * 1000);
+  else std::snprintf(text, sizeof text, "%8.2f s ", seconds);
+  return text;
+}
+
+void Report(const char* name, uint32_t n, const TSample& ours, const TSample& theirs) {
+  std::string note;
+  if (theirs.estimatedFrom) note = " (sqlite: " + std::to_string(theirs.estimatedFrom) + " timed, scaled)";
+  else if (ours.result != theirs.result) note = " RESULTS DIFFER";
+  std::printf("%-16s n=%-7u ours %s  sqlite %s  pages %-7llu records %-7llu%s ratio=%.3g\n", name, n,
+              Time(ours.seconds).c_str(), Time(theirs.seconds).c_str(),
+              static_cast<unsigned long long>(ours.pages), static_cast<unsigned long long>(ours.records),
+              note.c_str(), theirs.seconds > 0 ? ours.seconds / theirs.seconds : 0.0);
+  std::fflush(stdout);
+}
+
+// Runs a workload on both sides, alternating, and reports the medians.
+void Compare(const char* name, uint32_t n, int runs, TBenchSide& ours, TBenchSide& theirs,
+             const std::function<TSample(TBenchSide&)>& work) {
+  std::vector<TSample> a, b;
+  for (int i = 0; i < runs; ++i) {
+    a.push_back(work(ours));
+    b.push_back(work(theirs));
+  }
+  Report(name, n, Median(a), Median(b));
+}
+
+std::vector<int32_t> Draw(uint32_t count, uint32_t below, uint32_t seed) {
+  std::mt19937 draw(seed);
+  std::vector<int32_t> out(count);
+  for (int32_t& v : out) v = static_cast<int32_t>(1 + draw() % below);
+  return out;
+}
+
+void RunSize(const TOptions& options, const std::string& folder, uint32_t n, TCountingFileSystem& reads) {
+  const int runs = options.runs;
+  std::vector<TQuestion> all = SyntheticQuestions(n + kAppends * runs);
+  std::vector<TQuestion> records(all.begin(), all.begin() + n);
+  TEngineSide ours(folder, reads);
+  TSqliteSide theirs(folder);
+
+  Compare("1 bulk load", n, runs, ours, theirs, [&](TBenchSide& s) { return s.BulkLoad(records); });
+  ours.OpenShared();
+  theirs.OpenShared();
+  Compare("3 filter count", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterCount(3); });
+  Compare("4 filter walk", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterWalk(3); });
+  const std::vector<int32_t> ids = Draw(kLookUps, n, 5);
+  Compare("5 key look-ups", n, runs, ours, theirs, [&](TBenchSide& s) { return s.LookUps(ids); });
+  const std::vector<int32_t> numbers = Draw(kPositions, n, 6);
+  Compare("6 positionings", n, runs, ours, theirs, [&](TBenchSide& s) { return s.Positions(numbers); });
+  const std::vector<int32_t> edits = Draw(kEdits, n, 7);
+  std::vector<std::string> memos;
+  for (uint32_t i = 0; i < kEdits; ++i) memos.push_back(EditMemo(i));
+  Compare("7 memo edits", n, runs, ours, theirs, [&](TBenchSide& s) { return s.EditMemos(edits, memos); });
+  Compare("8 scan count", n, runs, ours, theirs, [](TBenchSide& s) { return s.ScanCount(3); });
+  // Last, as it grows the table: each run appends the next records.
+  int run = 0;
+  std::vector<TSample> a, b;
+  for (; run < runs; ++run) {
+    std::vector<TQuestion> next(all.begin() + n + kAppends * run, all.begin() + n + kAppends * (run + 1));
+    a.push_back(ours.Append(next));
+    b.push_back(theirs.Append(next));
+  }
+  Report("2 shared appends", n, Median(a), Median(b));
+  ours.Close();
+  theirs.Close();
+}
+
+int Main(int argc, char** argv) {
+  TOptions options;
+  bool figures = true;
+  for (int i = 1; i < argc; ++i) {
+    const bool more = i + 1 < argc;
+    if (!std::strcmp(argv[i], "--sizes") && more) options.sizes = Numbers(argv[++i]);
+    else if (!std::strcmp(argv[i], "--figures") && more) options.figureSizes = Numbers(argv[++i]);
+    else if (!std::strcmp(argv[i], "--runs") && more) options.runs = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--dir") && more) options.dir = argv[++i];
+    else if (!std::strcmp(argv[i], "--no-figures")) figures = false;
+    else {
+      std::fprintf(stderr,
+                   "usage: isambench [--sizes N,...] [--figures N,...] [--runs N] [--no-figures] [--dir FOLDER]\n");
+      return 2;
+    }
+  }
+  std::string base = options.dir.empty() ? std::filesystem::temp_directory_path().string() : options.dir;
+  std::string pattern = base + "/isambench.XXXXXX";
+  if (!mkdtemp(pattern.data())) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  const std::string folder = pattern;
+  TCountingFileSystem reads;
+  int status = 0;
+  try {
+    std::printf("Medians of %d runs; ratio = ours / SQLite (below 1: ours faster). %u appends per run,\n"
+                "%u look-ups, %u positionings, %u edits. pages/records: what ours read from its files.\n",
+                options.runs, kAppends, kLookUps, kPositions, kEdits);
+    for (uint32_t n : options.sizes) RunSize(options, folder, n, reads);
+    if (figures) PrintReadFigures(folder, options.figureSizes);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "isambench: %s\n", e.what());
+    status = 1;
+  }
+  std::filesystem::remove_all(folder);
+  return status;
+}
+
+}  // namespace
+}  // namespace bench
+
+int main(int argc, char** argv) { return bench::Main(argc, argv); }
