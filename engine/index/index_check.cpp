@@ -37,6 +37,12 @@ class Checker {
 
   void Problem(const std::string& text) { problems_.push_back("index " + name_ + ": " + text); }
 
+  // Every page below the end offset belongs to a tree or a free list.
+  void CheckNoPageLost() {
+    for (uint32_t offset = kIndexPageSize; offset < file_.Header().endOffset; offset += kIndexPageSize)
+      if (!used_.count(offset)) problems_.push_back("page " + std::to_string(offset) + " is in no index and no free list");
+  }
+
  private:
   struct LevelPage {
     uint32_t offset, prev, next;
@@ -166,6 +172,7 @@ std::vector<std::string> CheckIndexFile(TIndexFile& file, const TLiveRecords& li
     if (slot != kRecordIndexSlot && total != header.recordCount)
       checker.Problem("holds " + std::to_string(total) + " keys for " + std::to_string(header.recordCount) + " records");
   }
+  checker.CheckNoPageLost();
   if (file.HasPrimary()) {
     uint32_t inUse = 0;
     for (const auto& [key, record] : keys[kRecordIndexSlot]) {
