@@ -13,6 +13,7 @@
 #include "engine/file/table_creator.h"
 #include "engine/index/index_check.h"
 #include "engine/index/index_file.h"
+#include "engine/table.h"
 #include "engine/text/cp1252.h"
 #include "tools/isamtool/record_json.h"
 #include "tools/isamtool/schema.h"
@@ -120,14 +121,20 @@ int Dump(const Options& options) {
 }
 
 int Count(const Options& options) {
-  auto table = OpenTable(options, false);
-  uint32_t count = 0;
+  // Counted the way the program counts: a table cursor, filtered through the
+  // engine's record bitmaps (an index answers what it can).
+  TIsamTable table;
+  table.SetTableName(options.table);
   if (options.hasFilter) {
-    count = TableFilter(*table, options).Count();
-  } else {
-    Check(table->Count(&count));
+    TFilterOptions filterOptions = 0;
+    if (options.caseInsensitive) filterOptions |= foCaseInsensitive;
+    if (options.noPartial) filterOptions |= foNoPartialCompare;
+    table.SetFilterOptions(filterOptions);
+    table.SetFilter(options.filter);
+    table.SetFiltered(true);
   }
-  std::printf("%u\n", count);
+  table.Open();
+  std::printf("%d\n", table.CountRecords());
   return 0;
 }
 

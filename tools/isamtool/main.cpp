@@ -7,7 +7,7 @@
 
 #include "engine/dataset_error.h"
 #include "engine/errors.h"
-#include "engine/file/file_session.h"
+#include "engine/session.h"
 #include "tools/isamtool/commands.h"
 
 namespace {
@@ -64,9 +64,10 @@ int main(int argc, char** argv) {
     if (!ok) return Usage((word + " needs a value").c_str());
   }
 
-  isam::EngineScope engine;
-  if (!options.password.empty()) isam::CurrentFileSession()->passwords.Add(options.password);
   try {
+    isam::TIsamSession& session = isam::Sessions().DefaultSession();
+    session.SetActive(true);
+    if (!options.password.empty()) session.RegisterPassword(options.password);
     const std::string& c = options.command;
     if (c == "create") return options.schema.empty() ? Usage("create needs --schema") : Create(options);
     if (c == "import") return options.json.empty() ? Usage("import needs --json") : Import(options);
