@@ -1,0 +1,103 @@
+#include "exam/data/exam_set_builder.h"
+
+#include <string>
+#include <vector>
+
+#include "engine/table.h"
+#include "exam/data/random_generator.h"
+#include "prefs/clock.h"
+
+namespace marvessa {
+
+namespace {
+
+const char* const kTextFields[] = {"Q_TEXT", "Q_EXPL", "Q1", "Q2", "Q3", "Q4", "Q5", "Q6"};
+
+void CopyString(isam::TIsamTable& from, isam::TIsamTable& to, const char* name) {
+  to.FieldNamed(name).SetStringValue(from.FieldNamed(name).StringValue());
+}
+
+// The fields of one question, in the order the copy writes them; the user
+// set has no exam number, Q_SIM or exhibits to give.
+void CopyQuestion(isam::TIsamTable& from, isam::TIsamTable& to, bool fromBank) {
+  if (fromBank) to.FieldNamed("Q_EXAM_N").SetIntegerValue(from.FieldNamed("Q_EXAM_N").IntegerValue());
+  to.FieldNamed("Q_SECT").SetIntegerValue(from.FieldNamed("Q_SECT").IntegerValue());
+  CopyString(from, to, "Q_TEXT");
+  CopyString(from, to, "Q_EXPL");
+  to.FieldNamed("Q_TYPE").SetBooleanValue(from.FieldNamed("Q_TYPE").BooleanValue());
+  for (int n = 1; n <= 6; ++n) CopyString(from, to, ("Q" + std::to_string(n)).c_str());
+  if (fromBank) CopyString(from, to, "Q_SIM");
+  for (int n = 1; n <= 6; ++n) {
+    std::string a = "A" + std::to_string(n);
+    to.FieldNamed(a).SetBooleanValue(from.FieldNamed(a).BooleanValue());
+  }
+  if (fromBank) {
+    CopyString(from, to, "PICT1");
+    CopyString(from, to, "PICT2");
+  }
+  to.FieldNamed("Q_OR_NUMBER").SetIntegerValue(from.FieldNamed("Q_ID").IntegerValue());
+  CopyString(from, to, "U_MEMO");
+}
+
+}  // namespace
+
+TExamSetResult TExamSetBuilder::BuildExamSet(isam::TIsamTable& bank) {
+  return Build(bank, true, -1);
+}
+
+TExamSetResult TExamSetBuilder::BuildRandomSet(isam::TIsamTable& bank, int count) {
+  return Build(bank, true, count);
+}
+
+TExamSetResult TExamSetBuilder::BuildUserSet(isam::TIsamTable& userSet) {
+  return Build(userSet, false, -1);
+}
+
+TExamSetResult TExamSetBuilder::Build(isam::TIsamTable& source, bool fromBank, int count) {
+  progress.Show();
+  const int n = source.CountRecords();
+  if (count < 0) count = n;
+
+  // Bank records are looked up again by their record number (which equals
+  // their Q_ID); the user set may have gaps, so it is collected by Q_ID.
+  std::vector<int32_t> candidates;
+  candidates.reserve(static_cast<size_t>(n));
+  if (!source.IsTableEmpty()) {
+    source.MoveFirst();
+    while (!source.AtEnd() && static_cast<int>(candidates.size()) < n) {
+      candidates.push_back(fromBank ? source.RecordNumber() : source.FieldNamed("Q_ID").IntegerValue());
+      source.MoveNext();
+    }
+  }
+
+  random.SeedFrom(clock.NowUtc());
+  std::vector<int32_t> order = DrawOrder(candidates, count, random);
+
+  currentSet.SetExclusive(true);
+  currentSet.RemoveAllRecords();
+  currentSet.Open();
+
+  progress.SetMaximum(static_cast<int>(order.size()));
+  for (size_t k = 0; k < order.size(); ++k) {
+    source.BeginKeySearch();
+    source.FieldNamed("Q_ID").SetIntegerValue(order[k]);
+    source.SeekKey();
+    progress.SetPosition(static_cast<int>(k));
+    currentSet.BeginAppend();
+    CopyQuestion(source, currentSet, fromBank);
+    currentSet.PostRecord();
+  }
+
+  // The copies are written out by closing and reopening the table: the record
+  // cache of an exclusive table otherwise holds them all unwritten, and the
+  // engine then cannot read a run of records back into it (8962 on the first
+  // move after about two cache-fulls of appends; reported to the engine).
+  currentSet.Close();
+  currentSet.Open();
+  currentSet.MoveFirst();
+  TExamSetResult result{currentSet.RecordNumber(), currentSet.CountRecords()};
+  progress.Close();
+  return result;
+}
+
+}  // namespace marvessa

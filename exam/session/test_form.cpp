@@ -1,0 +1,215 @@
+#include "exam/session/test_form.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "exam/data/progress_form.h"
+#include "exam/session/name_form.h"
+#include "prefs/error_display.h"
+
+namespace marvessa {
+
+namespace {
+
+QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+}  // namespace
+
+TTestForm::TTestForm(Services services, QWidget* parent) : QMainWindow(parent), services_(services) {
+  setObjectName("TTestForm");
+  setWindowTitle("Marvessa");
+  setMinimumSize(732, 502);
+  resize(732, 505);
+  setWindowModality(Qt::ApplicationModal);
+
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* header = new QWidget(central);
+  header->setObjectName("Panel1");
+  header->setFixedHeight(45);
+  BuildHeader(header);
+  column->addWidget(header);
+  BuildSelectionView(central);
+  BuildItemView(central);
+  column->addWidget(ui_.Panel4, 1);
+  column->addWidget(ui_.ScrollBox1, 1);
+  BuildButtonBar(central);
+  column->addWidget(ui_.Panel2);
+  setCentralWidget(central);
+  BuildMenus();
+
+  options_ = LoadExamOptions(services_.settings);
+  Apply(TExamViewState{});
+  ui_.LearnButton->setVisible(options_.ShowLearnBtn);
+  setWindowState(Qt::WindowMaximized);
+}
+
+TTestForm::~TTestForm() = default;
+
+void TTestForm::SetDialogs(TProgressForm& progress, TNameForm& startDialog) {
+  session_ = std::make_unique<TExamSession>(
+      TExamSession::Services{tables_, responses_, startDialog, progress, services_.messages, services_.clock,
+                             *this},
+      options_);
+  Apply(session_->View());
+}
+
+void TTestForm::BuildHeader(QWidget* header) {
+  ui_.TitleLabel = NamedLabel("TitleLabel", "Marvessa", header);
+  QFont big = ui_.TitleLabel->font();
+  big.setPointSize(20);
+  big.setBold(true);
+  ui_.TitleLabel->setFont(big);
+  ui_.Label1 = NamedLabel("Label1", "", header);
+  ui_.Label2 = NamedLabel("Label2", "", header);
+  ui_.MarkBox = new QCheckBox("&Mark this item", header);
+  ui_.MarkBox->setObjectName("MarkBox");
+  ui_.CorrectLabel = NamedLabel("CorrectLabel", "", header);
+  ui_.Label3 = NamedLabel("Label3", "", header);
+  ui_.TimeLabel = NamedLabel("TimeLabel", "", header);
+  ui_.ReviewLabel = NamedLabel("ReviewLabel", "Review items", header);
+  QFont bold = ui_.Label1->font();
+  bold.setBold(true);
+  for (QLabel* l : {ui_.Label1, ui_.Label3}) l->setFont(bold);
+
+  auto* row = new QHBoxLayout(header);
+  row->setContentsMargins(4, 2, 8, 2);
+  auto* left = new QVBoxLayout;
+  auto* counter = new QHBoxLayout;
+  counter->addWidget(ui_.Label1);
+  counter->addSpacing(16);
+  counter->addWidget(ui_.Label2);
+  counter->addStretch();
+  left->addLayout(counter);
+  left->addWidget(ui_.MarkBox);
+  left->addWidget(ui_.CorrectLabel);
+  row->addLayout(left, 1);
+  row->addWidget(ui_.TitleLabel, 0, Qt::AlignCenter);
+  auto* right = new QVBoxLayout;
+  right->addWidget(ui_.Label3, 0, Qt::AlignRight);
+  right->addWidget(ui_.TimeLabel, 0, Qt::AlignRight);
+  right->addWidget(ui_.ReviewLabel, 0, Qt::AlignRight);
+  row->addLayout(right, 1);
+  connect(ui_.MarkBox, &QCheckBox::clicked, this, Guarded([this](bool checked) { session_->MarkBoxClick(checked); }));
+}
+
+void TTestForm::BuildItemView(QWidget* parent) {
+  ui_.ScrollBox1 = new QScrollArea(parent);
+  ui_.ScrollBox1->setObjectName("ScrollBox1");
+  ui_.ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ui_.ScrollBox1->setWidgetResizable(true);
+  auto* pane = new QWidget;
+  pane->setObjectName("QPanel");
+  pane->setAutoFillBackground(true);
+  QPalette white = pane->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  pane->setPalette(white);
+  auto* layout = new QVBoxLayout(pane);
+  layout->setContentsMargins(8, 8, 8, 8);
+  ui_.QText = NamedLabel("QText", "", pane);
+  ui_.QText->setWordWrap(true);
+  ui_.QText->setTextFormat(Qt::PlainText);
+  ui_.QText->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  layout->addWidget(ui_.QText);
+  layout->addStretch();
+  ui_.ScrollBox1->setWidget(pane);
+}
+
+void TTestForm::BuildButtonBar(QWidget* parent) {
+  ui_.Panel2 = new QWidget(parent);
+  ui_.Panel2->setObjectName("Panel2");
+  ui_.Panel2->setFixedHeight(41);
+  auto* row = new QHBoxLayout(ui_.Panel2);
+  row->setContentsMargins(4, 4, 4, 4);
+  ui_.PrevButton = NamedButton("PrevButton", "&< Previous Item", ui_.Panel2);
+  ui_.NextButton = NamedButton("NextButton", "Next Item &>", ui_.Panel2);
+  ui_.LearnButton = NamedButton("LearnButton", "&Learn Now", ui_.Panel2);
+  ui_.Button1 = NamedButton("Button1", "Items &Review", ui_.Panel2);
+  ui_.NoteButton = NamedButton("NoteButton", "&Note", ui_.Panel2);
+  ui_.GradeButton = NamedButton("GradeButton", "&Grade Now", ui_.Panel2);
+  ui_.Button3 = NamedButton("Button3", "E&xit Exam", ui_.Panel2);
+  for (QPushButton* b : {ui_.PrevButton, ui_.NextButton, ui_.LearnButton, ui_.Button1, ui_.NoteButton,
+                         ui_.GradeButton}) {
+    b->setAutoDefault(false);
+    row->addWidget(b);
+  }
+  row->addStretch();
+  row->addWidget(ui_.Button3);
+  connect(ui_.PrevButton, &QPushButton::clicked, this, Guarded([this](bool) { session_->PrevButtonClick(); }));
+  connect(ui_.NextButton, &QPushButton::clicked, this, Guarded([this](bool) { session_->NextButtonClick(); }));
+  connect(ui_.Button3, &QPushButton::clicked, this, Guarded([this](bool) { session_->Button3Click(); }));
+}
+
+void TTestForm::RunAction(int action) {
+  if (!session_) return;
+  Guard([&] { session_->Execute(action); });
+}
+
+void TTestForm::Apply(const TExamViewState& s) {
+  ui_.Panel4->setVisible(s.selectionVisible);
+  ui_.ScrollBox1->setVisible(s.itemViewVisible);
+  ui_.ScrollBox1->setEnabled(s.itemViewVisible);
+  ui_.Panel2->setVisible(s.buttonBarVisible);
+  ui_.TitleLabel->setVisible(s.titleVisible);
+  for (QWidget* w : std::initializer_list<QWidget*>{ui_.Label1, ui_.Label2, ui_.MarkBox, ui_.Label3})
+    w->setVisible(s.itemLabelsVisible);
+  ui_.TimeLabel->setVisible(s.timeVisible);
+  ui_.ReviewLabel->setVisible(s.reviewLabelsVisible);
+  ui_.CorrectLabel->setVisible(s.reviewLabelsVisible);
+  ui_.Exams1->setEnabled(s.examsMenuEnabled);
+  ui_.Exams1->menuAction()->setEnabled(s.examsMenuEnabled);
+  ui_.Print1->setEnabled(s.printEnabled);
+  ui_.Print2->setEnabled(s.printEnabled);
+  ui_.LearnButton->setVisible(s.learnVisible);
+  ui_.LearnButton->setEnabled(s.learnEnabled);
+  ui_.NoteButton->setVisible(s.noteVisible);
+  ui_.GradeButton->setText(s.gradeCaption);
+  ui_.Label1->setText(s.label1);
+  ui_.Label2->setText(s.label2);
+  ui_.Label3->setText(s.label3);
+  ui_.PrevButton->setEnabled(s.prevEnabled);
+  ui_.NextButton->setEnabled(s.nextEnabled);
+  ui_.MarkBox->setChecked(s.marked);
+  ui_.QText->setText(s.itemText);
+  if (s.selectionVisible) ArrangeChoiceButtons();
+}
+
+void TTestForm::closeEvent(QCloseEvent* event) {
+  if (!session_) return QMainWindow::closeEvent(event);
+  bool close = true;
+  Guard([&] { close = session_->FormCloseQuery(); });
+  if (!close) {
+    event->ignore();
+    return;
+  }
+  // FormClose: the exam ends and the start window comes back, even when
+  // closing a table fails.
+  Guard([&] { session_->FormClose(); });
+  event->accept();
+  if (OnClosed) OnClosed();
+}
+
+void TTestForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (ui_.Panel4 && ui_.Panel4->isVisible()) ArrangeChoiceButtons();
+}
+
+}  // namespace marvessa
