@@ -238,6 +238,32 @@ TEST_F(DataFileTest, AnEmptiedExclusiveTableFillsFromSlotOne) {
   EXPECT_EQ(file->CurrentSlot(), 0u);
 }
 
+TEST_F(DataFileTest, ExclusiveWritesSurviveEvictionFromASmallCache) {
+  TTableDef def;
+  def.fields = {{"Q_ID", kFieldInt32, kSubtypeAutoIncrement}, {"N", kFieldInt32}};
+  for (int i = 0; i < 8; ++i) def.fields.push_back({"S" + std::to_string(i), kFieldString, 0, 250});
+  def.indexes = {{"", {1}, {}, false, false, true, 0, true}};
+  Create(def);
+  const int records = 300;  // the cache holds 131 070 / R = 64 images
+  {
+    auto file = OpenTable(true);
+    for (int i = 1; i <= records; ++i) Add(*file, i, ("r" + std::to_string(i)).c_str());
+    // Nothing is written through in exclusive mode: the file grows only by evictions.
+    EXPECT_LT(FileBytes(Path()).size(), 127u + 10 * 768 + size_t(records) * file->RecordSize());
+  }
+  auto file = OpenTable();
+  uint32_t count = 0;
+  ASSERT_EQ(file->Count(&count), kOk);
+  EXPECT_EQ(count, uint32_t(records));
+  int expected = 1;
+  for (int rc = file->MoveFirst(); rc == kOk; rc = file->MoveNext(), ++expected) {
+    auto image = Current(*file);
+    ASSERT_EQ(GetI32(image.data() + 10), expected);
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(image.data() + 15)), "r" + std::to_string(expected));
+  }
+  EXPECT_EQ(expected, records + 1);
+}
+
 TEST_F(DataFileTest, ValidationRefusesRequiredAndOutOfRangeValues) {
   TTableDef def = SmallTable(false);
   def.fields[1].required = true;
