@@ -11,6 +11,7 @@
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"
 #include "engine/index/test_index_fixture.h"
+#include "testing/faulty_file_system.h"
 
 namespace isam {
 namespace {
@@ -432,6 +433,23 @@ TEST(IndexFileTest, FlippedBytesAreReportedNotFollowedBlindly) {
   }
   EXPECT_GT(opened, 0);
   EXPECT_GT(flagged, 0);
+}
+
+TEST(IndexFileTest, AFailedWriteBackKeepsThePagesForTheNextOne) {
+  testing_support::FaultyFileSystem faulty;
+  testing_support::ScopedFileSystem installed(faulty);
+  IndexFixture fx({Def("", {kFieldAuto}, true), Def("ByNumber", {kFieldNumber})});
+  fx.host.tableLock = true;  // everything stays cached until the flush
+  for (uint32_t id = 1; id <= 3000; ++id) fx.Add(Image(id, int32_t(id % 11)));
+  faulty.DiskFullAfter(5 * 4096);
+  EXPECT_NE(fx.file->Flush(false), 0);
+  EXPECT_TRUE(fx.file->HeaderModified()) << "the header waits for its pages";
+  faulty.Heal();
+  ASSERT_EQ(fx.file->Flush(false), 0);
+  fx.file->Close();
+  ASSERT_EQ(fx.file->Open(), 0);
+  EXPECT_EQ(fx.Walk().size(), 3000u);
+  EXPECT_TRUE(CheckIndexFile(*fx.file).empty());
 }
 
 }  // namespace
