@@ -30,7 +30,7 @@ struct TKeySpec {
   size_t SuffixLength() const { return suffix ? kRecordNumberKeySize : 0; }
 };
 
-// The spec of a slot: the record index, the primary index (slot 0) and
+// The key rules of a slot: the record index, the primary index (slot 0) and
 // unique indexes have no suffix.
 TKeySpec MakeKeySpec(const TIndexDescriptor& desc, int slot, const std::vector<TFieldDesc>& fields,
                      const TTableLocale* locale);
