@@ -21,7 +21,6 @@ int main(int argc, char** argv) {
     instance.ActivateRunning();
     return 0;
   }
-  QApplication::setApplicationDisplayName(kApplicationTitle);
   // The program ends when the start window closes, not when the last
   // visible window does (the start window hides while an exam runs).
   QApplication::setQuitOnLastWindowClosed(false);

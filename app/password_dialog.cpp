@@ -9,6 +9,7 @@
 
 #include "engine/session.h"
 #include "exam/data/qt_text.h"
+#include "prefs/error_display.h"
 
 namespace marvessa {
 
@@ -54,20 +55,20 @@ TIsamPasswordDialog::TIsamPasswordDialog(isam::TIsamSession& session, QWidget* p
     ui_.Edit->setFocus();
   };
   connect(ui_.Edit, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
-  connect(ui_.AddButton, &QPushButton::clicked, this, [this, typed, cleared] {
+  connect(ui_.AddButton, &QPushButton::clicked, this, Guarded([this, typed, cleared](bool) {
     session_.RegisterPassword(typed());
     added_ = true;
     cleared();
-  });
-  connect(ui_.RemoveButton, &QPushButton::clicked, this, [this, typed, cleared] {
+  }));
+  connect(ui_.RemoveButton, &QPushButton::clicked, this, Guarded([this, typed, cleared](bool) {
     session_.UnregisterPassword(typed());
     cleared();
-  });
-  connect(ui_.RemoveAllButton, &QPushButton::clicked, this, [this] { session_.ClearPasswords(); });
-  connect(ui_.OKButton, &QPushButton::clicked, this, [this, typed] {
+  }));
+  connect(ui_.RemoveAllButton, &QPushButton::clicked, this, Guarded([this](bool) { session_.ClearPasswords(); }));
+  connect(ui_.OKButton, &QPushButton::clicked, this, Guarded([this, typed](bool) {
     session_.RegisterPassword(typed());  // an empty text adds nothing
     accept();
-  });
+  }));
   connect(ui_.CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   UpdateButtons();
 }

@@ -55,6 +55,12 @@ TExamSetResult TExamSetBuilder::BuildUserSet(isam::TIsamTable& userSet) {
 
 TExamSetResult TExamSetBuilder::Build(isam::TIsamTable& source, bool fromBank, int count) {
   progress.Show();
+  // The progress window has no close box: it goes also when an error ends
+  // the preparation.
+  struct CloseProgress {
+    IProgress& progress;
+    ~CloseProgress() { progress.Close(); }
+  } closeProgress{progress};
   const int n = source.CountRecords();
   if (count < 0) count = n;
 
@@ -95,9 +101,7 @@ TExamSetResult TExamSetBuilder::Build(isam::TIsamTable& source, bool fromBank, i
   currentSet.Close();
   currentSet.Open();
   currentSet.MoveFirst();
-  TExamSetResult result{currentSet.RecordNumber(), currentSet.CountRecords()};
-  progress.Close();
-  return result;
+  return {currentSet.RecordNumber(), currentSet.CountRecords()};
 }
 
 }  // namespace marvessa

@@ -121,6 +121,19 @@ TEST_F(ExamWindowTest, EngineErrorIsShownAndTheProgramGoesOn) {
   StartWith(Ui().RoundButtons[0]);
   EXPECT_EQ(Session().ExamMode(), Answering);
   EXPECT_EQ(Ui().Label1->text(), "Item 1 of 30");
+
+  // An error while the set is prepared also ends the action; the progress
+  // window does not stay behind.
+  box.Answer(mbYes);
+  Ui().Button3->click();
+  ASSERT_TRUE(folderDir.rename("ces.DAT", "ces.BAK"));
+  box.Clear();
+  StartWith(Ui().RoundButtons[1]);
+  ASSERT_EQ(box.Messages().size(), 1u);
+  EXPECT_EQ(box.Last().kind, TMsgKind::Error);
+  EXPECT_TRUE(box.Last().text.contains("ces.DAT")) << box.Last().text.toStdString();
+  EXPECT_FALSE(progress.isVisible());
+  EXPECT_EQ(Session().ExamMode(), Idle);
 }
 
 TEST_F(ExamWindowTest, StartDialogFields) {

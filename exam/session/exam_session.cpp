@@ -159,7 +159,18 @@ void TExamSession::dsCurrentSetDataChange(isam::TIsamField*) {
   if (mode_ != Answering && mode_ != Reviewing) return;
   if (services_.view.NoteWindowVisible()) return;
   isam::TIsamTable& set = services_.tables.dtCurrentSet;
-  if (!set.Active() || set.IsTableEmpty()) return;
+  if (!set.Active()) return;
+  if (set.IsTableEmpty()) {
+    // An exam without items (a practice exam the bank has no questions
+    // for): nothing to show and nowhere to go.
+    state_.prevEnabled = state_.nextEnabled = false;
+    state_.label1 = QString("Item 0 of %1").arg(itemCount_);
+    state_.label2.clear();
+    state_.itemText.clear();
+    state_.marked = false;
+    Show();
+    return;
+  }
   const int r = set.RecordNumber();
   state_.prevEnabled = r != firstRecNo_;
   state_.nextEnabled = r != itemCount_;
