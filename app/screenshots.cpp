@@ -4,6 +4,7 @@
 // Practice Exam C is started for the pictures of the start dialog and of an
 // item being asked.
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -29,7 +30,8 @@ void Save(QWidget& window, const QString& file) {
 int main(int argc, char** argv) {
   using namespace marvessa;
   QApplication app(argc, argv);
-  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".");
+  // Named before the start window makes the program's folder current.
+  const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".")).absolutePath();
   TQtMessageBox messages;
   TSystemClock clock;
   TMemorySettingsStore settings;  // the defaults, whatever the user chose

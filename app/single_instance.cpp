@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -13,11 +15,8 @@ namespace marvessa {
 namespace {
 const char kActivate[] = "activate\n";
 
-QString UserName() {
-  QString user = qEnvironmentVariable("USER");
-  if (user.isEmpty()) user = QString::number(static_cast<qulonglong>(QDir::homePath().size()));
-  return user;
-}
+// Each user runs an instance of their own.
+QString UserName() { return QString::number(static_cast<qulonglong>(getuid())); }
 }  // namespace
 
 QString DefaultTitle(const QString& programPath) {
