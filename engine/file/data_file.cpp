@@ -115,6 +115,25 @@ int TDataFile::OpenFiles() {
   locks_ = std::make_unique<TTableLocks>(*this, *index_, blob_.get());
   locks_->SetLockRetryCount(lockRetryCount_);
   locks_->SetLockWaitTime(lockWaitTime_);
+
+  // The file's length must agree with the header's slot count. A writer of
+  // another process appends a slot before it rewrites the header, so a shared
+  // open looks under the read lock (which waits for writers to finish) and
+  // reads the header again there.
+  const bool shared = locks_->Active();
+  if (shared) {
+    if (int rc = locks_->LockRead()) return rc;
+  }
+  uint64_t size = 0;
+  int rc = shared ? ReadHeader() : kOk;
+  if (rc == kOk) rc = Size(&size);
+  if (shared) locks_->UnlockRead();
+  if (rc != kOk) return rc;
+  const uint64_t descriptorsEnd = kDataHeaderSize + kFieldDescriptorSize * fields_.size();
+  if (size < descriptorsEnd) return Fail(kHeaderCorrupt);
+  const uint64_t body = size - descriptorsEnd;
+  if (body % header_.recordSize != 0 || body / header_.recordSize + 1 != header_.nextRecord)
+    return Fail(kHeaderCorrupt);
   return kOk;
 }
 
@@ -154,14 +173,6 @@ int TDataFile::CheckDescriptors() {
     fields_.push_back(std::move(field));
   }
   if (header_.recordSize != running || header_.mustBeZero != 0) return Fail(kHeaderCorrupt);
-
-  uint64_t descriptorsEnd = kDataHeaderSize + kFieldDescriptorSize * count;
-  uint64_t size = 0;
-  if (int rc = Size(&size)) return rc;
-  if (size < descriptorsEnd) return Fail(kHeaderCorrupt);
-  uint64_t body = size - descriptorsEnd;
-  if (body % header_.recordSize != 0 || body / header_.recordSize + 1 != header_.nextRecord)
-    return Fail(kHeaderCorrupt);
 
   // Limits and defaults, converted once.
   minimums_.assign(count, {});
@@ -515,11 +526,14 @@ int TDataFile::WriteBack(bool forceHeader) {
 
 int TDataFile::WriteThroughAll() {
   if (Exclusive() || ReadOnlyByAttribute()) return kOk;
-  if (int rc = WriteBack(true)) return rc;
-  if (int rc = index_->Flush(false)) return rc;
+  // Blob blocks go first: a writer that dies halfway then never leaves a
+  // record on disk whose reference points at a chain not written yet (the
+  // other users wait behind the write lock, so the order is ours to choose).
   if (blob_) {
     if (int rc = blob_->Flush(true)) return rc;
   }
+  if (int rc = WriteBack(true)) return rc;
+  if (int rc = index_->Flush(false)) return rc;
   return kOk;
 }
 
@@ -750,6 +764,10 @@ int TDataFile::AddRecord(uint8_t* image) {
 int TDataFile::ModifyCurrent(uint8_t* image, bool releaseRecordLock) {
   ReadFrame frame(*this);
   if (ReadOnly()) return Fail(kAccessDenied);
+  // A change check since the record was read (opening its blob reads the
+  // blob file) drops the cache and forgets the current slot; the index
+  // cursor still knows the record, as it does for ReadCurrent.
+  if (currentSlot_ == 0) currentSlot_ = index_->CurrentRecord();
   if (currentSlot_ == 0) return Fail(kRecordNotFound);
   WriteFrame write(*locks_);
   if (int rc = locks_->LockWrite()) return rc;
@@ -784,6 +802,7 @@ int TDataFile::ModifyCurrent(uint8_t* image, bool releaseRecordLock) {
 int TDataFile::DeleteCurrent() {
   ReadFrame frame(*this);
   if (ReadOnly()) return Fail(kAccessDenied);
+  if (currentSlot_ == 0) currentSlot_ = index_->CurrentRecord();  // as in ModifyCurrent
   if (currentSlot_ == 0) return Fail(kRecordNotFound);
   WriteFrame write(*locks_);
   if (int rc = locks_->LockWrite()) return rc;
