@@ -28,5 +28,7 @@ int Delete(const Options& options);
 int Update(const Options& options);
 int CheckTable(const Options& options);
 int Info(const Options& options);
+// Rebuilds what can be derived from the record slots (repair.h).
+int Repair(const Options& options);
 
 }  // namespace isamtool

@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "  isamtool update TABLE --filter EXPR --set FIELD=JSONVALUE [--set ...] [--password P]\n"
     "  isamtool check  TABLE [--password P]\n"
     "  isamtool info   TABLE [--password P]\n"
+    "  isamtool repair TABLE [--password P]\n"
     "filters take --case-insensitive and --no-partial.\n";
 
 int Usage(const char* problem) {
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
     }
     if (c == "check") return CheckTable(options);
     if (c == "info") return Info(options);
+    if (c == "repair") return Repair(options);
     return Usage(("unknown command " + c).c_str());
   } catch (const isam::EIsamEngineError& e) {
     std::fprintf(stderr, "%s\n", e.what());
