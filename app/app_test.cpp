@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -41,12 +42,14 @@ TEST(SingleInstance, LockNameFromTheProgramFile) {
 TEST(SingleInstance, SecondStartAsksTheFirstToComeForward) {
   testing_support::TempDir dir;
   const QString folder = QString::fromStdString(dir.path());
-  auto first = std::make_unique<TSingleInstance>("PREVINST:test", folder);
+  // A name of this test's own: the socket lives in the shared temporary folder.
+  const QString name = "PREVINST:" + QFileInfo(folder).fileName();
+  auto first = std::make_unique<TSingleInstance>(name, folder);
   ASSERT_TRUE(first->TryLock());
   int activations = 0;
   first->Listen([&] { ++activations; });
 
-  TSingleInstance second("PREVINST:test", folder);
+  TSingleInstance second(name, folder);
   EXPECT_FALSE(second.TryLock());
   // The running instance answers from its event loop.
   bool answered = false;
@@ -60,9 +63,9 @@ TEST(SingleInstance, SecondStartAsksTheFirstToComeForward) {
   // Once the first has ended, the next start is the first again; a start
   // that finds nobody listening reports it.
   first.reset();
-  TSingleInstance third("PREVINST:test", folder);
+  TSingleInstance third(name, folder);
   EXPECT_TRUE(third.TryLock());
-  TSingleInstance fourth("PREVINST:nobody", folder);
+  TSingleInstance fourth(name + "-nobody", folder);
   EXPECT_FALSE(fourth.ActivateRunning(200));
 }
 
