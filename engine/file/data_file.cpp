@@ -422,19 +422,41 @@ TRecord* TDataFile::TakeEntry(uint32_t slot) {
 
 int TDataFile::ReadRun(uint32_t first, uint32_t count) {
   const uint16_t size = header_.recordSize;
-  std::vector<uint8_t> run(size_t(count) * size);
+  // Left uninitialised: the read fills it, and zeroing up to 32 KB for every
+  // run cost more than the copies into the cache.
+  const size_t length = size_t(count) * size;
+  std::unique_ptr<uint8_t[]> run = std::make_unique_for_overwrite<uint8_t[]>(length);
   size_t got = 0;
-  if (int rc = Read(SlotOffset(first), run.data(), run.size(), true, &got)) return rc;
-  if (got < run.size() && !Exclusive()) return Fail(kReadError);
+  if (int rc = Read(SlotOffset(first), run.get(), length, true, &got)) return rc;
+  if (got < length && !Exclusive()) return Fail(kReadError);
   uint32_t whole = static_cast<uint32_t>(got / size);
+  // Entries of the run are marked while it fills the cache, so that taking
+  // an entry for one slot never evicts another slot of the same run.
+  std::vector<TRecord*> marked;
+  struct Unmark {
+    std::vector<TRecord*>& entries;
+    ~Unmark() {
+      for (TRecord* e : entries) e->marked = false;
+    }
+  } unmark{marked};
+  for (uint32_t i = 0; i < whole; ++i) {
+    if (TRecord* entry = cache_.Peek(first + i); entry && !entry->marked) {
+      entry->marked = true;
+      marked.push_back(entry);
+    }
+  }
   for (uint32_t i = 0; i < whole; ++i) {
     uint32_t slot = first + i;
     TRecord* entry = cache_.Peek(slot);
     if (entry && (entry->modified || entry->useCount)) continue;
-    if (!entry) entry = TakeEntry(slot);
-    if (!entry) return Fail(kRecordBuffersCorrupt);
+    if (!entry) {
+      entry = TakeEntry(slot);
+      if (!entry) return Fail(kRecordBuffersCorrupt);
+      entry->marked = true;
+      marked.push_back(entry);
+    }
     uint8_t* image = entry->image.data();
-    std::memcpy(image, run.data() + size_t(i) * size, size);
+    std::memcpy(image, run.get() + size_t(i) * size, size);
     if (header_.hasPassword) ApplyCipher(image, size, kDataBlockCipher);
     if (image[0] == 0) PutU32(image + 1, slot);
   }
@@ -467,8 +489,15 @@ int TDataFile::Fetch(uint32_t slot, int direction) {
       count = std::min(perRun, header_.SlotCount() - slot + 1);
     } else if (direction < 0) {
       count = std::min(perRun, slot);
-      first = slot - count + 1;
     }
+    if (const TRecordBitmap* visible = index_->VisibleBitmap(); visible && count > 1) {
+      // Behind a filter, read ahead only the records the cursor shows next:
+      // a sparse filter otherwise read whole runs to use one record of each.
+      uint32_t shown = 1;
+      while (shown < count && visible->Test(direction > 0 ? slot + shown : slot - shown)) ++shown;
+      count = shown;
+    }
+    if (direction < 0) first = slot - count + 1;
     if (int rc = ReadRun(first, count)) return rc;
     if (!cache_.Find(slot)) return Fail(kRecordBuffersCorrupt);
     currentSlot_ = slot;
@@ -720,6 +749,19 @@ int TDataFile::SaveBlobs(uint32_t slot, uint8_t* image) {
   return kOk;
 }
 
+int TDataFile::FinishChange(uint32_t slot, uint8_t* stored, uint8_t* image) {
+  // The open blob values of the posted record reach the blob file, and both
+  // images get their first-block offsets in place of the open handles.
+  if (int rc = SaveBlobs(slot, stored)) return rc;
+  if (blob_) {
+    blob_->StoreReferences(image);
+    blob_->DiscardAll();
+  }
+  currentSlot_ = slot;
+  index_->Resync(slot, stored);
+  return WriteThroughAll();
+}
+
 int TDataFile::AddRecord(uint8_t* image) {
   ReadFrame frame(*this);
   if (ReadOnly()) return Fail(kAccessDenied);
@@ -751,14 +793,7 @@ int TDataFile::AddRecord(uint8_t* image) {
   headerChanged_ = true;
   std::memcpy(entry->image.data(), image, header_.recordSize);
   entry->modified = true;
-  if (int rc = SaveBlobs(slot, entry->image.data())) return rc;
-  if (blob_) {
-    blob_->StoreReferences(image);
-    blob_->DiscardAll();
-  }
-  currentSlot_ = slot;
-  index_->Resync(slot, entry->image.data());
-  return WriteThroughAll();
+  return FinishChange(slot, entry->image.data(), image);
 }
 
 int TDataFile::ModifyCurrent(uint8_t* image, bool releaseRecordLock) {
@@ -789,14 +824,7 @@ int TDataFile::ModifyCurrent(uint8_t* image, bool releaseRecordLock) {
   std::memcpy(entry->image.data() + kRecordPrefixSize, image + kRecordPrefixSize,
               header_.recordSize - kRecordPrefixSize);
   entry->modified = true;
-  if (int rc = SaveBlobs(slot, entry->image.data())) return rc;
-  if (blob_) {
-    blob_->StoreReferences(image);
-    blob_->DiscardAll();
-  }
-  currentSlot_ = slot;
-  index_->Resync(slot, entry->image.data());
-  return WriteThroughAll();
+  return FinishChange(slot, entry->image.data(), image);
 }
 
 int TDataFile::DeleteCurrent() {

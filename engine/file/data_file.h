@@ -147,6 +147,8 @@ class TDataFile : public TFileHandler, public TTableHost {
   int TakeSlot(uint32_t* slot);
   int WriteThroughAll();
   int SaveBlobs(uint32_t slot, uint8_t* image);
+  // The end of an add or modify: blobs saved, cursor on the record, written through.
+  int FinishChange(uint32_t slot, uint8_t* stored, uint8_t* image);
   uint64_t SlotOffset(uint32_t slot) const {
     return kDataHeaderSize + kFieldDescriptorSize * fields_.size() + uint64_t(slot - 1) * header_.recordSize;
   }
