@@ -44,7 +44,9 @@ TEST_F(BuiltBankTest, ExhibitsAndEmptyTablesAreBesideTheBank) {
   for (bank_.MoveFirst(); !bank_.AtEnd(); bank_.MoveNext()) {
     for (const char* field : {"PICT1", "PICT2"}) {
       std::string name = bank_.FieldNamed(field).StringValue();
-      if (!name.empty()) EXPECT_TRUE(std::filesystem::exists(BankFile(name.c_str()))) << name;
+      if (!name.empty()) {
+        EXPECT_TRUE(std::filesystem::exists(BankFile(name.c_str()))) << name;
+      }
     }
   }
   for (const char* name : {"ces.DAT", "qvaultusr.DAT"}) {

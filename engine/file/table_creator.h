@@ -18,7 +18,9 @@ struct TFieldDef {
   uint8_t size = 0;   // string, bytes and variable bytes
   uint8_t scale = 0;  // BCD
   bool required = false;
-  std::string minText, maxText, defaultText;
+  std::string minText{};
+  std::string maxText{};
+  std::string defaultText{};
 };
 
 struct TTableDef {
