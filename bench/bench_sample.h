@@ -1,7 +1,7 @@
 #pragma once
 // One timed run of a workload and what it read, and the median of several.
 #include <algorithm>
-#include <chrono>
+#include <time.h>
 #include <cstdint>
 #include <vector>
 
@@ -15,15 +15,23 @@ struct TSample {
   uint64_t estimatedFrom = 0;  // not 0: the time was scaled up from this many operations
 };
 
+// Wall-clock time, or with UseCpuTime the process's CPU time (user and
+// system), which other programs on a busy machine disturb much less; both
+// engines run in this one thread and read files the system has cached.
 class TStopwatch {
  public:
-  TStopwatch() : start_(std::chrono::steady_clock::now()) {}
-  double Seconds() const {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-  }
+  static void UseCpuTime(bool on) { cpu_ = on; }
+  TStopwatch() : start_(Now()) {}
+  double Seconds() const { return Now() - start_; }
 
  private:
-  std::chrono::steady_clock::time_point start_;
+  static double Now() {
+    timespec t{};
+    clock_gettime(cpu_ ? CLOCK_PROCESS_CPUTIME_ID : CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+  }
+  static inline bool cpu_ = false;
+  double start_;
 };
 
 // The run with the median time (the lower middle one for an even count).

@@ -1,14 +1,18 @@
 // isambench: every workload on our table engine and on SQLite, with the same
 // records on the same machine in one run, then the read-count series.
 //
-//   isambench [--sizes 10000,100000] [--figures 1000,...,1000000] [--runs N]
-//             [--no-figures] [--dir FOLDER]
+//   isambench [--sizes 10000,100000] [--only 3,4] [--runs N] [--cpu]
+//             [--figures 1000,...,1000000] [--no-figures] [--dir FOLDER]
+//
+// --cpu times with the process's CPU time instead of the wall clock (for a
+// machine that other work keeps busy).
 //
 // One line per workload and table size: our median time, SQLite's, our index
 // pages and data-file records read, and ratio=ours/SQLite last. Figures only;
 // nothing here asserts a speed.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +41,10 @@ struct TOptions {
   std::vector<uint32_t> figureSizes{1000, 10000, 100000, 1000000};
   int runs = 3;
   std::string dir;
+  std::vector<uint32_t> only;  // workload numbers to run (empty: all); the load always runs
+  bool Runs(uint32_t workload) const {
+    return only.empty() || std::find(only.begin(), only.end(), workload) != only.end();
+  }
 };
 
 std::vector<uint32_t> Numbers(const char* text) {
@@ -93,46 +101,53 @@ void RunSize(const TOptions& options, const std::string& folder, uint32_t n, TCo
   TEngineSide ours(folder, reads);
   TSqliteSide theirs(folder);
 
-  Compare("1 bulk load", n, runs, ours, theirs, [&](TBenchSide& s) { return s.BulkLoad(records); });
+  if (options.Runs(1)) {
+    Compare("1 bulk load", n, runs, ours, theirs, [&](TBenchSide& s) { return s.BulkLoad(records); });
+  } else {
+    ours.BulkLoad(records);
+    theirs.BulkLoad(records);
+  }
   ours.OpenShared();
   theirs.OpenShared();
-  Compare("3 filter count", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterCount(3); });
-  Compare("4 filter walk", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterWalk(3); });
+  if (options.Runs(3)) Compare("3 filter count", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterCount(3); });
+  if (options.Runs(4)) Compare("4 filter walk", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterWalk(3); });
   const std::vector<int32_t> ids = Draw(kLookUps, n, 5);
-  Compare("5 key look-ups", n, runs, ours, theirs, [&](TBenchSide& s) { return s.LookUps(ids); });
+  if (options.Runs(5)) Compare("5 key look-ups", n, runs, ours, theirs, [&](TBenchSide& s) { return s.LookUps(ids); });
   const std::vector<int32_t> numbers = Draw(kPositions, n, 6);
-  Compare("6 positionings", n, runs, ours, theirs, [&](TBenchSide& s) { return s.Positions(numbers); });
+  if (options.Runs(6)) Compare("6 positionings", n, runs, ours, theirs, [&](TBenchSide& s) { return s.Positions(numbers); });
   const std::vector<int32_t> edits = Draw(kEdits, n, 7);
   std::vector<std::string> memos;
   for (uint32_t i = 0; i < kEdits; ++i) memos.push_back(EditMemo(i));
-  Compare("7 memo edits", n, runs, ours, theirs, [&](TBenchSide& s) { return s.EditMemos(edits, memos); });
-  Compare("8 scan count", n, runs, ours, theirs, [](TBenchSide& s) { return s.ScanCount(3); });
+  if (options.Runs(7)) Compare("7 memo edits", n, runs, ours, theirs, [&](TBenchSide& s) { return s.EditMemos(edits, memos); });
+  if (options.Runs(8)) Compare("8 scan count", n, runs, ours, theirs, [](TBenchSide& s) { return s.ScanCount(3); });
   // Last, as it grows the table: each run appends the next records.
-  int run = 0;
   std::vector<TSample> a, b;
-  for (; run < runs; ++run) {
+  for (int run = 0; options.Runs(2) && run < runs; ++run) {
     std::vector<TQuestion> next(all.begin() + n + kAppends * run, all.begin() + n + kAppends * (run + 1));
     a.push_back(ours.Append(next));
     b.push_back(theirs.Append(next));
   }
-  Report("2 shared appends", n, Median(a), Median(b));
+  if (options.Runs(2)) Report("2 shared appends", n, Median(a), Median(b));
   ours.Close();
   theirs.Close();
 }
 
 int Main(int argc, char** argv) {
   TOptions options;
-  bool figures = true;
+  bool figures = true, cpuTime = false;
   for (int i = 1; i < argc; ++i) {
     const bool more = i + 1 < argc;
     if (!std::strcmp(argv[i], "--sizes") && more) options.sizes = Numbers(argv[++i]);
     else if (!std::strcmp(argv[i], "--figures") && more) options.figureSizes = Numbers(argv[++i]);
     else if (!std::strcmp(argv[i], "--runs") && more) options.runs = std::max(1, std::atoi(argv[++i]));
     else if (!std::strcmp(argv[i], "--dir") && more) options.dir = argv[++i];
+    else if (!std::strcmp(argv[i], "--only") && more) options.only = Numbers(argv[++i]);
     else if (!std::strcmp(argv[i], "--no-figures")) figures = false;
+    else if (!std::strcmp(argv[i], "--cpu")) TStopwatch::UseCpuTime(cpuTime = true);
     else {
       std::fprintf(stderr,
-                   "usage: isambench [--sizes N,...] [--figures N,...] [--runs N] [--no-figures] [--dir FOLDER]\n");
+                   "usage: isambench [--sizes N,...] [--only W,...] [--runs N] [--cpu] [--figures N,...]\n"
+                   "                 [--no-figures] [--dir FOLDER]\n");
       return 2;
     }
   }
@@ -146,9 +161,9 @@ int Main(int argc, char** argv) {
   TCountingFileSystem reads;
   int status = 0;
   try {
-    std::printf("Medians of %d runs; ratio = ours / SQLite (below 1: ours faster). %u appends per run,\n"
+    std::printf("%s; medians of %d runs; ratio = ours / SQLite (below 1: ours faster). %u appends per run,\n"
                 "%u look-ups, %u positionings, %u edits. pages/records: what ours read from its files.\n",
-                options.runs, kAppends, kLookUps, kPositions, kEdits);
+                cpuTime ? "CPU time" : "Wall-clock time", options.runs, kAppends, kLookUps, kPositions, kEdits);
     for (uint32_t n : options.sizes) RunSize(options, folder, n, reads);
     if (figures) PrintReadFigures(folder, options.figureSizes);
   } catch (const std::exception& e) {

@@ -10,12 +10,6 @@
 #include "engine/index/index_tree.h"
 
 namespace isam {
-namespace {
-
-// Pages kept per index between operations (more while the table is locked).
-constexpr size_t kCachedPagesPerIndex = 31;
-
-}  // namespace
 
 TIndexFile::TIndexFile(TTableHost& host)
     : TFileHandler(".IDX"), host_(host), cache_(std::make_unique<TPageCache>()) {}
@@ -162,9 +156,11 @@ int TIndexFile::Flush(bool forceHeader) {
 void TIndexFile::TrimCaches() {
   if (host_.HoldsTableLock()) return;
   for (int slot = 0; slot < kIndexSlots; ++slot) {
-    if (cache_->Size(slot) <= kCachedPagesPerIndex) continue;
+    // Cut back only past a sixteenth more: sorting the pages by age for
+    // every page read cost more than the read itself.
+    if (cache_->Size(slot) <= cachedPages_ + cachedPages_ / 16) continue;
     std::vector<TPage*> pages = cache_->ByAge(slot);
-    size_t excess = pages.size() - kCachedPagesPerIndex;
+    size_t excess = pages.size() - cachedPages_;
     for (TPage* page : pages) {
       if (excess == 0) break;
       if (page->modified && WritePages({page}) != kOk) continue;
@@ -175,7 +171,7 @@ void TIndexFile::TrimCaches() {
 }
 
 void TIndexFile::ShedPages(int slot) {
-  if (cache_->Size(slot) <= 4 * kCachedPagesPerIndex || host_.HoldsTableLock()) return;
+  if (cache_->Size(slot) <= 4 * cachedPages_ || host_.HoldsTableLock()) return;
   for (TPage* page : cache_->ByAge(slot))
     if (!page->modified) cache_->Erase(slot, page->offset);
 }

@@ -388,6 +388,7 @@ TEST(IndexFileTest, ARestartDuringAMoveRepeatsItOnFreshPages) {
 
 TEST(IndexFileTest, CachesStaySmallUnlessTheTableIsLocked) {
   IndexFixture fx({Def("", {kFieldAuto}, true)});
+  fx.file->SetCachedPagesPerIndex(31);
   for (uint32_t id = 1; id <= 20000; ++id) fx.Add(Image(id, 0));
   ASSERT_EQ(fx.file->Flush(false), 0);
   fx.file->DropCaches();
