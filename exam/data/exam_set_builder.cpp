@@ -94,12 +94,6 @@ TExamSetResult TExamSetBuilder::Build(isam::TIsamTable& source, bool fromBank, i
     currentSet.PostRecord();
   }
 
-  // The copies are written out by closing and reopening the table: the record
-  // cache of an exclusive table otherwise holds them all unwritten, and the
-  // engine then cannot read a run of records back into it (8962 on the first
-  // move after about two cache-fulls of appends; reported to the engine).
-  currentSet.Close();
-  currentSet.Open();
   currentSet.MoveFirst();
   return {currentSet.RecordNumber(), currentSet.CountRecords()};
 }
