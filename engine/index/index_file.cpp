@@ -10,6 +10,11 @@
 #include "engine/index/index_tree.h"
 
 namespace isam {
+namespace {
+
+constexpr size_t kPagesPerWrite = 16;
+
+}  // namespace
 
 TIndexFile::TIndexFile(TTableHost& host)
     : TFileHandler(".IDX"), host_(host), cache_(std::make_unique<TPageCache>()) {}
@@ -131,9 +136,13 @@ void TIndexFile::DropCaches() {
 int TIndexFile::WritePages(const std::vector<TPage*>& pages) {
   std::vector<uint8_t> run;
   for (size_t i = 0; i < pages.size();) {
-    // Pages at consecutive offsets go out in one write.
+    // Pages at consecutive offsets go out in one write of at most 16 pages:
+    // the system caches a file in pieces as large as the writes that filled
+    // it, and each later one-page write costs in proportion to its piece.
     size_t end = i + 1;
-    while (end < pages.size() && pages[end]->offset == pages[end - 1]->offset + kIndexPageSize) ++end;
+    while (end < pages.size() && end - i < kPagesPerWrite &&
+           pages[end]->offset == pages[end - 1]->offset + kIndexPageSize)
+      ++end;
     run.assign((end - i) * kIndexPageSize, 0);
     for (size_t p = i; p < end; ++p) {
       uint8_t* raw = run.data() + (p - i) * kIndexPageSize;
@@ -148,7 +157,12 @@ int TIndexFile::WritePages(const std::vector<TPage*>& pages) {
 }
 
 int TIndexFile::Flush(bool forceHeader) {
-  if (int rc = WritePages(cache_->ModifiedPages())) return rc;
+  // Only inserts, deletes and key changes modify pages: an edit of other
+  // fields skips looking through every cached page for modified ones.
+  if (pagesModified_) {
+    if (int rc = WritePages(cache_->ModifiedPages())) return rc;
+    pagesModified_ = false;
+  }
   if (headerModified_ || forceHeader) return WriteHeader();
   return kOk;
 }
@@ -233,6 +247,7 @@ int TIndexFile::AllocatePage(int slot, uint8_t type, TPage** page) {
   p->entries.clear();
   p->storedBytes = TPage::kUnknownSize;
   p->modified = true;
+  pagesModified_ = true;
   headerModified_ = true;
   return kOk;
 }
@@ -245,6 +260,7 @@ void TIndexFile::FreePage(TPage* page) {
   page->prev = 0;
   page->next = desc.freeHead;
   page->modified = true;
+  pagesModified_ = true;
   desc.freeHead = page->offset;
   headerModified_ = true;
 }
@@ -308,6 +324,7 @@ int TIndexFile::EnsureRoomForKeys() {
 }
 
 int TIndexFile::InsertRecord(uint32_t recordNumber, const uint8_t* image) {
+  pagesModified_ = true;
   int rc = EnsureRoomForKeys();
   if (rc == kOk) rc = ForEachIndex([&](int slot) {
     std::vector<uint8_t> key(KeyLength(slot));
@@ -348,6 +365,7 @@ int TIndexFile::ModifyRecord(uint32_t recordNumber, const uint8_t* oldImage, con
     BuildKey(slot, oldImage, recordNumber, old.data());
     BuildKey(slot, newImage, recordNumber, key.data());
     if (old == key) return int(kOk);
+    pagesModified_ = true;
     TIndexTree tree(*this, slot);
     if (int rc = tree.Remove(old.data())) return rc;
     return tree.Insert(key.data(), recordNumber);
@@ -360,6 +378,7 @@ int TIndexFile::ModifyRecord(uint32_t recordNumber, const uint8_t* oldImage, con
 }
 
 int TIndexFile::DeleteRecord(uint32_t recordNumber, const uint8_t* image) {
+  pagesModified_ = true;
   int rc = ForEachIndex([&](int slot) {
     std::vector<uint8_t> key(KeyLength(slot));
     BuildKey(slot, image, recordNumber, key.data());

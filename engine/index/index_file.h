@@ -270,6 +270,7 @@ class TIndexFile : public TFileHandler {
   TTableHost& host_;
   TIndexHeader header_;
   bool headerModified_ = false;
+  bool pagesModified_ = false;  // a page may have changed since the last complete flush
   std::unique_ptr<TPageCache> cache_;
   int slot_ = 0;
   Cursor cursor_;
