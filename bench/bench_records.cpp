@@ -35,8 +35,8 @@ std::vector<TQuestion> SyntheticQuestions(uint32_t count) {
     q.memo = item["U_MEMO"];
     q.type = item["Q_TYPE"];
     for (int i = 0; i < 6; ++i) {
-      q.answers[i] = item["Q" + std::to_string(i + 1)];
-      q.keys[i] = item["A" + std::to_string(i + 1)];
+      q.answers[i] = item[std::string{'Q', char('1' + i)}];
+      q.keys[i] = item[std::string{'A', char('1' + i)}];
     }
     out.push_back(std::move(q));
   }

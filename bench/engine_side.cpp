@@ -24,8 +24,8 @@ struct TFields {
         pict1(&t.FieldNamed("PICT1")), pict2(&t.FieldNamed("PICT2")), orNumber(&t.FieldNamed("Q_OR_NUMBER")),
         memo(&t.FieldNamed("U_MEMO")) {
     for (int i = 0; i < 6; ++i) {
-      answers[i] = &t.FieldNamed("Q" + std::to_string(i + 1));
-      keys[i] = &t.FieldNamed("A" + std::to_string(i + 1));
+      answers[i] = &t.FieldNamed(std::string{'Q', char('1' + i)});
+      keys[i] = &t.FieldNamed(std::string{'A', char('1' + i)});
     }
   }
 };
