@@ -152,10 +152,11 @@ bool ChainIsWhole(TBlobFile& blob, uint32_t first, uint32_t owner, std::vector<b
   uint32_t at = first, previous = 0, total = 0;
   uint64_t held = 0;
   chain.clear();
+  std::set<uint32_t> inChain;
   while (at != 0) {
     if (!blob.ValidBlockOffset(at)) return *why = "block " + std::to_string(at) + " is not in the file", false;
     size_t index = (at - kBlobFirstBlock) / blob.BlockSize();
-    if (taken[index] || std::find(chain.begin(), chain.end(), at) != chain.end())
+    if (taken[index] || !inChain.insert(at).second)
       return *why = "block " + std::to_string(at) + " is used twice", false;
     if (blob.ReadBlockCopy(at, &block, &data) != kOk) return *why = "block " + std::to_string(at) + " unreadable", false;
     if (block.owner != owner) return *why = "block " + std::to_string(at) + " belongs to record " + std::to_string(block.owner), false;
