@@ -164,6 +164,7 @@ class TIsamTable : public TIsamDataSet {
   // with the context the failure stored.
   [[noreturn]] void RaiseAfterResync(int rc);
   void Moved();  // after a move that reached a record
+  void MoveToEnd(bool last);  // MoveFirst and MoveLast
   void CheckWritable() const;
   void EndPendingEdit();
   void DiscardBufferBlobs() noexcept;

@@ -86,37 +86,22 @@ void TIsamTable::EndPendingEdit() {
 
 // ---------------------------------------------------------------- moves
 
-void TIsamTable::MoveFirst() {
-  CheckActive();
-  EndPendingEdit();
-  Fire(BeforeScroll);
-  Enter();
-  int rc = file_->MoveFirst();
-  if (rc == kEndOfFile || rc == kBeginningOfFile) {
-    LoadEmpty(bfBOF);
-    atStart_ = atEnd_ = true;
-  } else {
-    if (rc != kOk) RaiseAfterResync(rc);
-    Moved();
-    atStart_ = true;
-  }
-  Fire(AfterScroll);
-  DataEvent(TDataEvent::deDataSetScroll);
-}
+void TIsamTable::MoveFirst() { MoveToEnd(false); }
+void TIsamTable::MoveLast() { MoveToEnd(true); }
 
-void TIsamTable::MoveLast() {
+void TIsamTable::MoveToEnd(bool last) {
   CheckActive();
   EndPendingEdit();
   Fire(BeforeScroll);
   Enter();
-  int rc = file_->MoveLast();
+  int rc = last ? file_->MoveLast() : file_->MoveFirst();
   if (rc == kEndOfFile || rc == kBeginningOfFile) {
-    LoadEmpty(bfEOF);
+    LoadEmpty(last ? bfEOF : bfBOF);
     atStart_ = atEnd_ = true;
   } else {
     if (rc != kOk) RaiseAfterResync(rc);
     Moved();
-    atEnd_ = true;
+    (last ? atEnd_ : atStart_) = true;
   }
   Fire(AfterScroll);
   DataEvent(TDataEvent::deDataSetScroll);
