@@ -164,7 +164,8 @@ class TIsamTable : public TIsamDataSet {
   // with the context the failure stored.
   [[noreturn]] void RaiseAfterResync(int rc);
   void Moved();  // after a move that reached a record
-  void MoveToEnd(bool last);  // MoveFirst and MoveLast
+  void MoveToEnd(bool last);      // MoveFirst and MoveLast
+  void MoveStep(bool forward);    // MoveNext and MovePrior
   void CheckWritable() const;
   void EndPendingEdit();
   void DiscardBufferBlobs() noexcept;

@@ -107,32 +107,18 @@ void TIsamTable::MoveToEnd(bool last) {
   DataEvent(TDataEvent::deDataSetScroll);
 }
 
-void TIsamTable::MoveNext() {
-  CheckActive();
-  EndPendingEdit();
-  Fire(BeforeScroll);
-  Enter();
-  int rc = file_->MoveNext();
-  if (rc == kEndOfFile) {
-    // Past the last record: the current record stays what it was.
-    atEnd_ = true;
-    Resync();
-    return;
-  }
-  if (rc != kOk) RaiseAfterResync(rc);
-  Moved();
-  Fire(AfterScroll);
-  DataEvent(TDataEvent::deDataSetScroll);
-}
+void TIsamTable::MoveNext() { MoveStep(true); }
+void TIsamTable::MovePrior() { MoveStep(false); }
 
-void TIsamTable::MovePrior() {
+void TIsamTable::MoveStep(bool forward) {
   CheckActive();
   EndPendingEdit();
   Fire(BeforeScroll);
   Enter();
-  int rc = file_->MovePrior();
-  if (rc == kBeginningOfFile) {
-    atStart_ = true;
+  int rc = forward ? file_->MoveNext() : file_->MovePrior();
+  if (rc == (forward ? kEndOfFile : kBeginningOfFile)) {
+    // Past the end: the current record stays what it was.
+    (forward ? atEnd_ : atStart_) = true;
     Resync();
     return;
   }
