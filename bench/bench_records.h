@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file/table_creator.h"
+#include "engine/data/table_creator.h"
 
 namespace bench {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/index/index_file.h"
 #include "engine/table.h"
 

@@ -4,10 +4,10 @@
 #include <random>
 #include <stdexcept>
 
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
-#include "engine/file/table_creator.h"
+#include "engine/data/table_creator.h"
 #include "engine/filter/filter_expr.h"
 #include "engine/filter/table_filters.h"
 #include "engine/index/index_file.h"

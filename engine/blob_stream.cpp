@@ -6,7 +6,7 @@
 #include "engine/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/field.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/file/le.h"
 #include "engine/table.h"
 

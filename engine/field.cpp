@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "engine/blob_stream.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/dataset_error.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"

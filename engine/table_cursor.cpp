@@ -8,7 +8,7 @@
 #include "engine/blob/blob_file.h"
 #include "engine/dataset_error.h"
 #include "engine/errors.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/file/file_session.h"
 #include "engine/index/index_file.h"
 #include "engine/session.h"

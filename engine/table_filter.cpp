@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "engine/errors.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/filter/filter_expr.h"
 #include "engine/filter/table_filters.h"
 #include "engine/table.h"

@@ -4,7 +4,7 @@
 #include "engine/database.h"
 #include "engine/dataset_error.h"
 #include "engine/errors.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/filter/table_filters.h"
 #include "engine/index/index_file.h"
 #include "engine/session.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The data file as the record source of a table's filters.
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/filter/filter.h"
 
 namespace isam {

@@ -8,7 +8,7 @@
 
 #include "engine/errors.h"
 #include "engine/file/file_session.h"
-#include "engine/file/table_creator.h"
+#include "engine/data/table_creator.h"
 #include "engine/session.h"
 #include "engine/table.h"
 #include "testing/temp_dir.h"

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "engine/errors.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
-#include "engine/file/table_creator.h"
+#include "engine/data/table_creator.h"
 #include "engine/filter/filter_field.h"
 
 namespace isam::fuzzing {

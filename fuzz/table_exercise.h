@@ -23,7 +23,7 @@
 #include "engine/blob/blob_file.h"
 #include "engine/blob/blob_verify.h"
 #include "engine/errors.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
 #include "engine/index/index_check.h"

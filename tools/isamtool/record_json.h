@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 
 namespace isamtool {
 

@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "engine/blob/blob_format.h"
-#include "engine/file/data_header.h"
+#include "engine/data/data_header.h"
 #include "engine/file/file_session.h"
 #include "testing/temp_dir.h"
 #include "tools/isamtool/commands.h"

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <strings.h>
 
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/index/index_file.h"
 #include "engine/text/cp1252.h"
 

@@ -15,8 +15,8 @@
 // means a table without a primary index.
 #include <nlohmann/json.hpp>
 
-#include "engine/file/data_file.h"
-#include "engine/file/table_creator.h"
+#include "engine/data/data_file.h"
+#include "engine/data/table_creator.h"
 
 namespace isamtool {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/filter/filter_node.h"
 #include "tools/isamtool/commands.h"
 

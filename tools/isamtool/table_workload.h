@@ -31,10 +31,10 @@
 
 #include "engine/blob/blob_file.h"
 #include "engine/errors.h"
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
-#include "engine/file/table_creator.h"
+#include "engine/data/table_creator.h"
 #include "engine/index/index_file.h"
 
 namespace isamtool::workload {

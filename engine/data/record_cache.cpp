@@ -1,4 +1,4 @@
-#include "engine/file/record_cache.h"
+#include "engine/data/record_cache.h"
 
 #include <algorithm>
 

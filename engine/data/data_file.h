@@ -17,10 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/file/data_header.h"
+#include "engine/data/data_header.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/file_handler.h"
-#include "engine/file/record_cache.h"
+#include "engine/data/record_cache.h"
 #include "engine/file/table_host.h"
 #include "engine/file/table_locks.h"
 #include "engine/index/record_bitmap.h"

@@ -1,4 +1,4 @@
-#include "engine/file/data_header.h"
+#include "engine/data/data_header.h"
 
 #include <algorithm>
 #include <cstring>

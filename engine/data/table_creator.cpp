@@ -1,4 +1,4 @@
-#include "engine/file/table_creator.h"
+#include "engine/data/table_creator.h"
 
 #include <cstring>
 #include <strings.h>
@@ -6,7 +6,7 @@
 #include "engine/blob/blob_file.h"
 #include "engine/errors.h"
 #include "engine/file/cipher.h"
-#include "engine/file/data_header.h"
+#include "engine/data/data_header.h"
 #include "engine/file/field_values.h"
 #include "engine/file/file_handler.h"
 

@@ -1,4 +1,4 @@
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
-#include "engine/file/table_creator.h"
+#include "engine/data/table_creator.h"
 #include "testing/temp_dir.h"
 
 namespace isam {

@@ -1,4 +1,4 @@
-#include "engine/file/data_file.h"
+#include "engine/data/data_file.h"
 
 #include <algorithm>
 #include <cstring>
