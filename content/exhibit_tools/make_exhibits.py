@@ -26,8 +26,16 @@ def terminal(name, lines, width, fmt="bmp", size=13, line_height=17):
             "-font", MONO, "-pointsize", str(size)]
     for i, entry in enumerate(lines):
         text, color = (entry, "#e0e0e0") if isinstance(entry, str) else entry
-        args += ["-fill", color, "-annotate", f"+8+{8 + line_height * (i + 1) - 4}", text]
+        args += ["-fill", color, "-annotate", f"+8+{8 + line_height * (i + 1) - 4}", keep_indent(text)]
     raster(args, name, fmt)
+
+
+def keep_indent(text):
+    """convert's -annotate drops the blanks a text starts with, which would
+    shift an indented line (a table's header row) left of the columns below
+    it; no-break spaces have the same advance in a monospaced font and stay."""
+    stripped = text.lstrip(" ")
+    return "\u00a0" * (len(text) - len(stripped)) + stripped
 
 
 def raster(args, name, fmt):
