@@ -6,6 +6,7 @@
 #include "app/main_form.h"
 #include "app/password_dialog.h"
 #include "app/single_instance.h"
+#include "app/table_folder.h"
 #include "prefs/clock.h"
 #include "prefs/error_display.h"
 #include "prefs/message_box.h"
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   instance.Listen([] { BringApplicationForward(); });
   InstallPasswordDialog();
+  // Ties the windows to the installed desktop entry (its name and icon).
+  QGuiApplication::setDesktopFileName("marvessa");
 
   TQtMessageBox messages;
   TSystemClock clock;
@@ -33,7 +36,9 @@ int main(int argc, char** argv) {
   SetErrorMessageBox(&messages);
   int result = 0;
   {
-    TApplicationWindows windows({messages, clock, settings}, QCoreApplication::applicationDirPath());
+    const QString tableFolder =
+        PrepareTableFolder(QCoreApplication::applicationDirPath(), SystemTableFolderServices());
+    TApplicationWindows windows({messages, clock, settings}, tableFolder);
     windows.MainForm().OnClosed = [] { QCoreApplication::quit(); };
     windows.MainForm().show();
     result = app.exec();
