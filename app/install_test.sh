@@ -3,12 +3,13 @@
 # user would: every file in its usual place, a desktop entry that validates,
 # and, run as a user who cannot write to the installation, a first start that
 # copies the tables into the user's own data folder.
-# Usage: install_test.sh BUILD_DIR SCRATCH_DIR
+# Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
-scratch=$2
-rm -rf "$scratch"
-mkdir -p "$scratch"
+# Under /tmp, so that another user can reach the installation wherever the
+# build folder lies.
+scratch=$(mktemp -d /tmp/marvessa-install.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
