@@ -53,6 +53,7 @@ struct TNoProgress : IProgress {
 
 class ExamSessionTest : public ::testing::Test {
  protected:
+  ExamSessionTest() { session.SetDialogs(dialog, progress); }
   testing::TBankFolder folder;
   TQuestionTables tables;
   TResponseTable responses;
@@ -61,7 +62,7 @@ class ExamSessionTest : public ::testing::Test {
   TScriptedMessageBox box;
   TFixedClock clock{QDateTime(QDate(2026, 12, 10), QTime(9, 0), Qt::UTC)};
   TRecordingView view;
-  TExamSession session{{tables, responses, dialog, progress, box, clock, view}, TExamOptions{}};
+  TExamSession session{{tables, responses, box, clock, view}, TExamOptions{}};
 };
 
 TEST_F(ExamSessionTest, AllQuestionsFromStartToExit) {
