@@ -35,8 +35,10 @@ QPushButton* NamedButton(const char* name, const QString& caption, QWidget* pare
 TTestForm::TTestForm(Services services, QWidget* parent) : QMainWindow(parent), services_(services) {
   setObjectName("TTestForm");
   setWindowTitle("Marvessa");
-  setMinimumSize(732, 502);
-  resize(732, 505);
+  // Designed at an outer width of 732 (client 724, the item pane 722), and
+  // never narrower than that; Qt sizes the client area.
+  setMinimumSize(724, 502);
+  resize(724, 505);
   setWindowModality(Qt::ApplicationModal);
 
   auto* central = new QWidget(this);
@@ -126,7 +128,7 @@ QWidget* TTestForm::BuildItemView(QWidget* parent) {
   frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   frame->setLineWidth(1);
   auto* inside = new QVBoxLayout(frame);
-  inside->setContentsMargins(1, 1, 1, 1);
+  inside->setContentsMargins(0, 0, 0, 0);
   ui_.ScrollBox1 = new TItemPane(frame);
   inside->addWidget(ui_.ScrollBox1);
   ui_.QText = ui_.ScrollBox1->Ui().QText;
