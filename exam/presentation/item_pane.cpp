@@ -179,7 +179,6 @@ void TItemPane::LayoutItem(const TItemContent& item) {
     const bool shown = item_.HasAnswer(n);
     ui_.ALabel[i]->setText(labelTexts_[i]);
     ui_.ALabel[i]->setVisible(shown);
-    ui_.ALabel[i]->setAccessibleName(QString("Answer %1").arg(QChar(u'a' + n)));
     ui_.RadioButton[i]->setVisible(shown && !item_.multiple);
     ui_.CheckBox[i]->setVisible(shown && item_.multiple);
     ui_.RadioButton[i]->setAccessibleDescription(labelTexts_[i]);
