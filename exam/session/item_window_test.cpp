@@ -238,5 +238,23 @@ TEST_F(ItemWindowTest, WideningRewrapsAndReturnsToTheTop) {
   EXPECT_EQ(Ui().ScrollBox1->verticalScrollBar()->value(), 0);
 }
 
+TEST_F(ItemWindowTest, ItemFontsTakeEffectOnTheItemShown) {
+  StartAllQuestions();
+  GoToItem(false, 4);
+  const int before = Pane().ALabel[0]->height();
+  TItemFonts fonts = TItemFonts::Defaults();
+  fonts.answer.setPointSize(20);
+  fonts.explanation.setItalic(true);
+  fonts.questionColor = Qt::darkGreen;
+  Form().SetItemFonts(fonts);
+  EXPECT_EQ(Pane().ALabel[0]->font().pointSize(), 20);
+  EXPECT_EQ(Pane().RadioButton[0]->font().pointSize(), 20);
+  EXPECT_EQ(Pane().ExhBtnA->font().pointSize(), 20);
+  EXPECT_TRUE(Pane().ExpText->font().italic());
+  EXPECT_EQ(Pane().QText->palette().color(QPalette::WindowText), QColor(Qt::darkGreen));
+  EXPECT_GT(Pane().ALabel[0]->height(), before);
+  EXPECT_EQ(Pane().ALabel[1]->y(), Pane().ALabel[0]->y() + Pane().ALabel[0]->height() + 15);
+}
+
 }  // namespace
 }  // namespace marvessa
