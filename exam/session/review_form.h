@@ -5,14 +5,14 @@
 #include <QDialog>
 #include <functional>
 
-#include "exam/session/review_list.h"
+#include "exam/session/grading_views.h"
 
 class QListWidget;
 class QPushButton;
 
 namespace marvessa {
 
-class TReviewForm : public QDialog {
+class TReviewForm : public QDialog, public IReviewList {
   Q_OBJECT
 
  public:
@@ -21,9 +21,9 @@ class TReviewForm : public QDialog {
 
   // Empties the list and adds one entry per response, with the legend of
   // the variant.
-  void FillReviewList(const TResponseTable& responses, TReviewVariant variant);
+  void FillReviewList(const TResponseTable& responses, TReviewVariant variant) override;
   // "&Go to the selected question" disabled, then shown modally.
-  void Execute();
+  void Execute() override;
 
   // The item the candidate chose: the current exam set moves to this record
   // number (the window then closes).

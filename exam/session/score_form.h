@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "exam/session/grading.h"
+#include "exam/session/grading_views.h"
 
 class QChart;
 class QChartView;
@@ -17,7 +18,7 @@ namespace marvessa {
 
 class IMessageBox;
 
-class TScoreForm : public QDialog {
+class TScoreForm : public QDialog, public IScoreReport {
   Q_OBJECT
 
  public:
@@ -26,11 +27,11 @@ class TScoreForm : public QDialog {
 
   // FillTotalChart and FillSectionChart: the charts and TotalLabel show this
   // grading until the next one.
-  void ShowGrading(const TGradeResult& result, const QString& reportTitle);
+  void ShowGrading(const TGradeResult& result, const QString& reportTitle) override;
   const TGradeResult& Result() const { return result_; }
   const QString& ReportTitle() const { return reportTitle_; }
   // Shows the window modally until it is left.
-  void Execute();
+  void Execute() override;
 
   // "&View Answers": the exam goes on in its review mode (the window then closes).
   std::function<void()> OnViewAnswers;
