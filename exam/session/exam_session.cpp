@@ -146,6 +146,7 @@ void TExamSession::ExamControls() {
   state_.buttonBarVisible = true;
   state_.titleVisible = false;
   state_.itemLabelsVisible = true;
+  state_.markVisible = true;
   state_.timeVisible = options_.TimerOn;
   state_.reviewLabelsVisible = false;
   state_.gradeCaption = "Grade Now";

@@ -13,6 +13,7 @@
 #include "exam/data/exam_mode.h"
 #include "exam/data/exam_set_builder.h"
 #include "exam/data/random_generator.h"
+#include "exam/session/grading.h"
 
 namespace isam {
 class TIsamField;
@@ -22,6 +23,8 @@ namespace marvessa {
 
 class IClock;
 class IMessageBox;
+class IReviewList;
+class IScoreReport;
 class ISettingsStore;
 class TQuestionTables;
 class TResponseTable;
@@ -49,6 +52,7 @@ struct TExamViewState {
   bool buttonBarVisible = false; // Panel2
   bool titleVisible = true;      // the large title
   bool itemLabelsVisible = false;  // Label1, Label2, MarkBox, Label3
+  bool markVisible = true;       // MarkBox, while the item labels show
   bool timeVisible = false;      // TimeLabel
   bool reviewLabelsVisible = false;  // ReviewLabel, CorrectLabel
   bool examsMenuEnabled = true;
@@ -129,6 +133,23 @@ class TExamSession {
   // Called where the exam timer starts and stops.
   std::function<void()> OnStartTimer, OnStopTimer;
 
+  // ---- Grading and the items review (exam_session_grading.cpp) ----
+  // The score report and review windows are created after the exam window.
+  void SetGradingViews(IScoreReport& report, IReviewList& review);
+  // The grade button: asks while answering, shows the report again in review.
+  void GradeButtonClick();
+  // Grades on the first call while answering; shows the report every time.
+  void ShowScoreReport();
+  // "&View Answers" of the score report: the review mode from the first item.
+  void ViewAnswers();
+  void ReviewControls();
+  // "Items &Review": the list in the variant of the mode.
+  void Button1Click();
+  // The item chosen in the review list.
+  void GoToItem(int recordNumber);
+  // The last grading (what the score report shows).
+  const TGradeResult& Grading() const { return grading_; }
+
  private:
   void StartBankExam(int action);
   void RunRandomExam(int action);
@@ -145,6 +166,9 @@ class TExamSession {
   int itemCount_ = 0, firstRecNo_ = 0;
   double timeLimit_ = 0;
   TRandomGenerator random_;
+  IScoreReport* scoreReport_ = nullptr;
+  IReviewList* reviewList_ = nullptr;
+  TGradeResult grading_;
 };
 
 }  // namespace marvessa

@@ -169,8 +169,9 @@ void TTestForm::Apply(const TExamViewState& s) {
   ui_.ScrollBox1->setEnabled(s.itemViewVisible);
   ui_.Panel2->setVisible(s.buttonBarVisible);
   ui_.TitleLabel->setVisible(s.titleVisible);
-  for (QWidget* w : std::initializer_list<QWidget*>{ui_.Label1, ui_.Label2, ui_.MarkBox, ui_.Label3})
+  for (QWidget* w : std::initializer_list<QWidget*>{ui_.Label1, ui_.Label2, ui_.Label3})
     w->setVisible(s.itemLabelsVisible);
+  ui_.MarkBox->setVisible(s.itemLabelsVisible && s.markVisible);
   ui_.TimeLabel->setVisible(s.timeVisible);
   ui_.ReviewLabel->setVisible(s.reviewLabelsVisible);
   ui_.CorrectLabel->setVisible(s.reviewLabelsVisible);

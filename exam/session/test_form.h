@@ -26,6 +26,8 @@ class IMessageBox;
 class ISettingsStore;
 class TNameForm;
 class TProgressForm;
+class TReviewForm;
+class TScoreForm;
 
 class TTestForm : public QMainWindow, public IExamView {
   Q_OBJECT
@@ -43,6 +45,9 @@ class TTestForm : public QMainWindow, public IExamView {
   // The progress window and the start dialog are created after the exam
   // window; the exam session starts when they exist.
   void SetDialogs(TProgressForm& progress, TNameForm& startDialog);
+  // The score report and review windows, created after the start dialog:
+  // the grade and review buttons work once they are set.
+  void SetGradingWindows(TScoreForm& score, TReviewForm& review);
 
   TExamSession& Session() { return *session_; }
   TQuestionTables& Tables() { return tables_; }
