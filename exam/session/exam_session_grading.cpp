@@ -11,9 +11,10 @@ namespace marvessa {
 void TExamSession::SetGradingViews(IScoreReport& report, IReviewList& review) {
   scoreReport_ = &report;
   reviewList_ = &review;
+  OnGradeButtonClick = [this] { AskAndGrade(); };
 }
 
-void TExamSession::GradeButtonClick() {
+void TExamSession::AskAndGrade() {
   if (mode_ == Reviewing) {
     ShowScoreReport();
   } else if (mode_ == Answering) {
@@ -27,8 +28,7 @@ void TExamSession::GradeButtonClick() {
 void TExamSession::ShowScoreReport() {
   if (!scoreReport_) return;
   if (mode_ == Answering) {
-    state_.timeVisible = false;
-    if (OnStopTimer) OnStopTimer();
+    StopTimer();
     grading_ = GradeResponses(services_.responses);
     scoreReport_->ShowGrading(grading_, ReportTitle(candidateName_, examTitle_));
     state_.itemViewVisible = false;
@@ -40,18 +40,17 @@ void TExamSession::ShowScoreReport() {
 
 void TExamSession::ViewAnswers() {
   mode_ = Reviewing;
-  ReviewControls();
-  state_.learnEnabled = false;
   state_.itemViewVisible = true;
-  Show();
+  ReviewControls();
   services_.tables.dtCurrentSet.MoveFirst();
 }
 
 void TExamSession::ReviewControls() {
-  state_.markVisible = false;
+  state_.markBoxVisible = false;
   state_.timeVisible = false;
   state_.learnEnabled = false;
-  state_.reviewLabelsVisible = true;
+  state_.correctLabelVisible = true;
+  state_.reviewLabelVisible = true;
   Show();
 }
 
