@@ -77,6 +77,7 @@ TReviewForm::TReviewForm(QWidget* parent) : QDialog(parent, FixedDialogFlags()) 
   ui_.ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
   ui_.ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ui_.ListView1->setMouseTracking(true);
+  ui_.ListView1->viewport()->setAttribute(Qt::WA_Hover);
   ui_.ListView1->setItemDelegate(new TGridDelegate(ui_.ListView1));
 
   ui_.BitBtn2 = new QPushButton("&Go to the selected question", this);
