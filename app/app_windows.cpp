@@ -3,6 +3,8 @@
 #include "app/main_form.h"
 #include "exam/data/progress_form.h"
 #include "exam/session/name_form.h"
+#include "exam/session/review_form.h"
+#include "exam/session/score_form.h"
 #include "exam/session/test_form.h"
 
 namespace marvessa {
@@ -13,6 +15,9 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   progressForm_ = std::make_unique<TProgressForm>();
   nameForm_ = std::make_unique<TNameForm>(services.clock);
   testForm_->SetDialogs(*progressForm_, *nameForm_);
+  scoreForm_ = std::make_unique<TScoreForm>(services.messages);
+  reviewForm_ = std::make_unique<TReviewForm>();
+  testForm_->SetGradingWindows(*scoreForm_, *reviewForm_);
 
   // Start Testing shows the exam window in its selection view; it brings
   // the start window back when it closes.
@@ -22,6 +27,8 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
 
 TApplicationWindows::~TApplicationWindows() {
   // In the reverse order of creation.
+  reviewForm_.reset();
+  scoreForm_.reset();
   nameForm_.reset();
   progressForm_.reset();
   testForm_.reset();

@@ -16,6 +16,8 @@ class ISettingsStore;
 class TMainForm;
 class TNameForm;
 class TProgressForm;
+class TReviewForm;
+class TScoreForm;
 class TTestForm;
 
 class TApplicationWindows {
@@ -34,12 +36,16 @@ class TApplicationWindows {
   TTestForm& TestForm() { return *testForm_; }
   TProgressForm& ProgressForm() { return *progressForm_; }
   TNameForm& NameForm() { return *nameForm_; }
+  TScoreForm& ScoreForm() { return *scoreForm_; }
+  TReviewForm& ReviewForm() { return *reviewForm_; }
 
  private:
   std::unique_ptr<TMainForm> mainForm_;
   std::unique_ptr<TTestForm> testForm_;
   std::unique_ptr<TProgressForm> progressForm_;
   std::unique_ptr<TNameForm> nameForm_;
+  std::unique_ptr<TScoreForm> scoreForm_;
+  std::unique_ptr<TReviewForm> reviewForm_;
 };
 
 }  // namespace marvessa
