@@ -4,6 +4,8 @@
 #include "exam/data/progress_form.h"
 #include "exam/session/name_form.h"
 #include "exam/session/test_form.h"
+#include "sampler/data_module.h"
+#include "sampler/sampler_form.h"
 
 namespace marvessa {
 
@@ -18,10 +20,19 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   // the start window back when it closes.
   mainForm_->OnStartTesting = [this] { testForm_->showMaximized(); };
   testForm_->OnClosed = [this] { mainForm_->show(); };
+
+  // The sampler's data module, then the sampler. "Test &Sampler" opens it;
+  // closing it brings the start window back.
+  dm_ = std::make_unique<TDM>();
+  samplerForm_ = std::make_unique<TSamplerForm>(TSamplerForm::Services{*dm_, services.messages});
+  mainForm_->OnSampler = [this] { samplerForm_->Execute(); };
+  samplerForm_->OnClosed = [this] { mainForm_->show(); };
 }
 
 TApplicationWindows::~TApplicationWindows() {
   // In the reverse order of creation.
+  samplerForm_.reset();
+  dm_.reset();
   nameForm_.reset();
   progressForm_.reset();
   testForm_.reset();

@@ -16,6 +16,8 @@ class ISettingsStore;
 class TMainForm;
 class TNameForm;
 class TProgressForm;
+class TDM;
+class TSamplerForm;
 class TTestForm;
 
 class TApplicationWindows {
@@ -34,12 +36,16 @@ class TApplicationWindows {
   TTestForm& TestForm() { return *testForm_; }
   TProgressForm& ProgressForm() { return *progressForm_; }
   TNameForm& NameForm() { return *nameForm_; }
+  TDM& DM() { return *dm_; }
+  TSamplerForm& SamplerForm() { return *samplerForm_; }
 
  private:
   std::unique_ptr<TMainForm> mainForm_;
   std::unique_ptr<TTestForm> testForm_;
   std::unique_ptr<TProgressForm> progressForm_;
   std::unique_ptr<TNameForm> nameForm_;
+  std::unique_ptr<TDM> dm_;
+  std::unique_ptr<TSamplerForm> samplerForm_;
 };
 
 }  // namespace marvessa
