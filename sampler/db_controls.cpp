@@ -32,6 +32,7 @@ TDBEdit::TDBEdit(isam::TIsamDataSource& source, const char* field, QWidget* pare
     : QLineEdit(parent), link_(source, field) {
   setValidator(new TFieldLengthValidator(link_, this));
   link_.OnDisplay = [this] { Display(); };
+  link_.OnStateChange = [this] { setReadOnly(!link_.CanModify()); };
   connect(this, &QLineEdit::textEdited, this, Guarded([this](const QString& text) { link_.Modify(text); }));
   // The validator is the only thing that rejects input here.
   connect(this, &QLineEdit::inputRejected, this, [this] { emit refused(link_.MaxLength()); });
@@ -54,6 +55,7 @@ TDBMemo::TDBMemo(isam::TIsamDataSource& source, const char* field, QWidget* pare
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setTabChangesFocus(true);
   link_.OnDisplay = [this] { Display(); };
+  link_.OnStateChange = [this] { setReadOnly(!link_.CanModify()); };
   connect(this, &QPlainTextEdit::textChanged, this, Guarded([this] {
             if (!showing_) link_.Modify(toPlainText());
           }));

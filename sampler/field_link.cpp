@@ -31,8 +31,14 @@ TFieldDataLink::TFieldDataLink(isam::TIsamDataSource& source, std::string fieldN
     : source_(source), fieldName_(std::move(fieldName)) {
   isam::TIsamDataSource::Listener listener;
   listener.dataChange = [this](isam::TIsamField* field) { Changed(field); };
+  // A state change alone shows no value: a post reports the browse state
+  // before the cursor has settled on the posted record, and reading a memo
+  // then trips over the blob the post has just saved. The data change that
+  // follows shows it. Only a closed set is shown (as empty) at once.
   listener.stateChange = [this] {
-    if (OnDisplay && !writing_) OnDisplay();
+    if (writing_) return;
+    if (Field() == nullptr && OnDisplay) OnDisplay();
+    if (OnStateChange) OnStateChange();
   };
   listener_ = source_.AddListener(std::move(listener));
 }

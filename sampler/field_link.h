@@ -49,6 +49,8 @@ class TFieldDataLink {
 
   // The control shows the field's value again.
   std::function<void()> OnDisplay;
+  // The set's state changed: whether the control may be changed may differ.
+  std::function<void()> OnStateChange;
 
  private:
   void BeginModify();

@@ -188,7 +188,8 @@ void TSamplerEditor::dsUserSetDataChange() {
     state_.sectionIndex = section >= 1 && section <= kSectionCount ? section - 1 : -1;
     state_.typeIndex = table.FieldNamed("Q_TYPE").BooleanValue() ? 1 : 0;
   }
-  if (table.IsTableEmpty()) {
+  // A new record is no item yet: the set being added to shows "Add new item".
+  if (table.State() != TDataSetState::dsInsert && table.IsTableEmpty()) {
     state_.editEnabled = state_.deleteEnabled = false;
     state_.header = "The question set is empty";
     state_.panels[0] = " Empty";
