@@ -87,8 +87,8 @@ class SamplerTest : public ExamWindowTest {
     S().PageControl1->setCurrentIndex(1);
     QComboBox* box = S().ComboBox1;
     box->setFocus();
-    while (box->currentIndex() < index) QTest::keyClick(box, Qt::Key_Down);
-    while (box->currentIndex() > index) QTest::keyClick(box, Qt::Key_Up);
+    const int steps = index - box->currentIndex();
+    for (int i = 0; i < std::abs(steps); ++i) QTest::keyClick(box, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
     Settle();
   }
   void ChooseSection(int row) {
