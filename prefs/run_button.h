@@ -1,9 +1,12 @@
 #pragma once
 // TRunButton: a flat button that is given the path of a program, shows the
-// program's icon and starts the program when clicked. The exam window's
-// calculator button is one.
+// program's icon and starts the program when clicked. TRunCommand is its
+// behaviour, for a button that another window lays out (the item area's
+// calculator button).
 #include <QToolButton>
 #include <stdexcept>
+
+class QAbstractButton;
 
 namespace marvessa {
 
@@ -16,11 +19,10 @@ class ERunButtonError : public std::runtime_error {
   explicit ERunButtonError(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
-class TRunButton : public QToolButton {
-  Q_OBJECT
-
+class TRunCommand {
  public:
-  explicit TRunButton(IProgramStarter& starter, QWidget* parent = nullptr);
+  // `face` shows the designed calculator picture until a path is taken.
+  TRunCommand(IProgramStarter& starter, QAbstractButton& face);
 
   // Empty until a path has been taken.
   const QString& CommandLine() const { return commandLine_; }
@@ -32,7 +34,22 @@ class TRunButton : public QToolButton {
 
  private:
   IProgramStarter& starter_;
+  QAbstractButton& face_;
   QString commandLine_;
+};
+
+class TRunButton : public QToolButton {
+  Q_OBJECT
+
+ public:
+  explicit TRunButton(IProgramStarter& starter, QWidget* parent = nullptr);
+
+  const QString& CommandLine() const { return command_.CommandLine(); }
+  void SetCommandLine(const QString& path) { command_.SetCommandLine(path); }
+  void Run() { command_.Run(); }
+
+ private:
+  TRunCommand command_;
 };
 
 }  // namespace marvessa
