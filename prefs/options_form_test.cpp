@@ -18,22 +18,12 @@
 
 #include "prefs/display_font.h"
 #include "prefs/pickers.h"
+#include "prefs/recording_options_target.h"
 #include "prefs/settings_store.h"
 
 namespace marvessa {
 namespace {
 
-struct TTarget : IOptionsTarget {
-  void FontChanged(TFontSlot slot) override { calls.push_back("font " + std::to_string(static_cast<int>(slot))); }
-  void SetLearnButtonVisible(bool v) override { calls.push_back(v ? "learn shown" : "learn hidden"); }
-  void SetCalcButtonVisible(bool v) override { calls.push_back(v ? "calc shown" : "calc hidden"); }
-  void StartTimer() override { calls.push_back("StartTimer"); }
-  bool AssignCalcPath(const QString& path) override {
-    calls.push_back("assign " + path.toStdString());
-    return true;
-  }
-  std::vector<std::string> calls;
-};
 
 class OptionsFormTest : public ::testing::Test {
  protected:
@@ -56,7 +46,7 @@ class OptionsFormTest : public ::testing::Test {
   TScriptedFilePicker files;
   TOptionsForm form{fonts, files};
   TSettings settings;
-  TTarget target;
+  TRecordingOptionsTarget target;
 };
 
 TEST_F(OptionsFormTest, OpensOnTheCurrentValuesAndOkWithoutChangesRewritesThem) {

@@ -11,8 +11,9 @@ namespace {
 const char* const kGroup = "Options";
 
 std::unique_ptr<QSettings> Open(const QString& file) {
-  auto settings = file.isEmpty() ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Marvessa")
-                                 : std::make_unique<QSettings>(file, QSettings::NativeFormat);
+  auto settings = file.isEmpty()
+                      ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Marvessa")
+                      : std::make_unique<QSettings>(file, QSettings::NativeFormat);
   settings->beginGroup(kGroup);
   return settings;
 }

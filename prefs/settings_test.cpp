@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "prefs/options.h"
+#include "prefs/recording_options_target.h"
 #include "prefs/settings_store.h"
 
 namespace marvessa {
@@ -115,20 +116,6 @@ TEST(Settings, DefaultCalculatorIsTheFirstInstalled) {
   EXPECT_EQ(DefaultCalcPath(only({})), "/usr/bin/gnome-calculator");
 }
 
-// Records what the exam window is told.
-struct TRecordingTarget : IOptionsTarget {
-  void FontChanged(TFontSlot slot) override { fonts.push_back(slot); }
-  void SetLearnButtonVisible(bool v) override { calls.push_back(v ? "learn shown" : "learn hidden"); }
-  void SetCalcButtonVisible(bool v) override { calls.push_back(v ? "calc shown" : "calc hidden"); }
-  void StartTimer() override { calls.push_back("StartTimer"); }
-  bool AssignCalcPath(const QString& path) override {
-    calls.push_back("assign " + path.toStdString());
-    return accept;
-  }
-  bool accept = true;
-  std::vector<TFontSlot> fonts;
-  std::vector<std::string> calls;
-};
 
 TEST(Options, StartupShowsTheCalculatorOnlyWhenItsProgramIsThereAndTaken) {
   struct Case {
@@ -143,23 +130,25 @@ TEST(Options, StartupShowsTheCalculatorOnlyWhenItsProgramIsThereAndTaken) {
       {"missing", false, true, true, {"learn hidden", "calc hidden"}, false},
       {"refused", true, false, true, {"learn hidden", "assign /c", "calc hidden"}, false},
   };
+  const std::vector<std::string> fonts = {"font 0", "font 1", "font 2"};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TSettings s;
     s.CalcPath = "/c";
     s.ShowCalcBtn = c.stored;
-    TRecordingTarget target;
+    TRecordingOptionsTarget target;
     target.accept = c.accepted;
     ApplyStartupSettings(s, target, [&](const QString&) { return c.exists; });
-    EXPECT_EQ(target.calls, c.calls);
-    EXPECT_EQ(target.fonts.size(), 3u);
+    std::vector<std::string> expected = fonts;
+    expected.insert(expected.end(), c.calls.begin(), c.calls.end());
+    EXPECT_EQ(target.calls, expected);
     EXPECT_EQ(s.ShowCalcBtn, c.showCalc);
   }
 
   // A missing program is stored as "not shown" by the next OK.
   TSettings s;
   s.CalcPath = "/no/such/calculator";
-  TRecordingTarget target;
+  TRecordingOptionsTarget target;
   ApplyStartupSettings(s, target);
   ApplyChoices(s, ChoicesFrom(s), target);
   TMemorySettingsStore store;
@@ -170,7 +159,7 @@ TEST(Options, StartupShowsTheCalculatorOnlyWhenItsProgramIsThereAndTaken) {
 TEST(Options, OkCarriesOutOnlyWhatChanged) {
   TSettings s;
   s.CalcPath = "/old";
-  TRecordingTarget target;
+  TRecordingOptionsTarget target;
   ApplyChoices(s, ChoicesFrom(s), target);
   EXPECT_TRUE(target.calls.empty());
 
