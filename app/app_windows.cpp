@@ -4,6 +4,7 @@
 #include "exam/data/progress_form.h"
 #include "exam/session/name_form.h"
 #include "exam/session/test_form.h"
+#include "prefs/about_form.h"
 #include "sampler/data_module.h"
 #include "sampler/sampler_form.h"
 
@@ -21,10 +22,12 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   mainForm_->OnStartTesting = [this] { testForm_->showMaximized(); };
   testForm_->OnClosed = [this] { mainForm_->show(); };
 
-  // The sampler's data module, then the sampler. "Test &Sampler" opens it;
-  // closing it brings the start window back.
+  // The sampler's data module, the about window, then the sampler. "Test
+  // &Sampler" opens it; closing it brings the start window back.
   dm_ = std::make_unique<TDM>();
+  aboutForm_ = std::make_unique<TAboutForm>();
   samplerForm_ = std::make_unique<TSamplerForm>(TSamplerForm::Services{*dm_, services.messages});
+  samplerForm_->OnAbout = [this] { aboutForm_->exec(); };
   mainForm_->OnSampler = [this] { samplerForm_->Execute(); };
   samplerForm_->OnClosed = [this] { mainForm_->show(); };
 }
@@ -32,6 +35,7 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
 TApplicationWindows::~TApplicationWindows() {
   // In the reverse order of creation.
   samplerForm_.reset();
+  aboutForm_.reset();
   dm_.reset();
   nameForm_.reset();
   progressForm_.reset();

@@ -16,6 +16,7 @@ class ISettingsStore;
 class TMainForm;
 class TNameForm;
 class TProgressForm;
+class TAboutForm;
 class TDM;
 class TSamplerForm;
 class TTestForm;
@@ -37,6 +38,7 @@ class TApplicationWindows {
   TProgressForm& ProgressForm() { return *progressForm_; }
   TNameForm& NameForm() { return *nameForm_; }
   TDM& DM() { return *dm_; }
+  TAboutForm& AboutForm() { return *aboutForm_; }
   TSamplerForm& SamplerForm() { return *samplerForm_; }
 
  private:
@@ -45,6 +47,7 @@ class TApplicationWindows {
   std::unique_ptr<TProgressForm> progressForm_;
   std::unique_ptr<TNameForm> nameForm_;
   std::unique_ptr<TDM> dm_;
+  std::unique_ptr<TAboutForm> aboutForm_;
   std::unique_ptr<TSamplerForm> samplerForm_;
 };
 
