@@ -132,7 +132,11 @@ QWidget* TSamplerForm::BuildEditArea(QWidget* parent) {
 
   ui_.PageControl1 = new QTabWidget(area);
   ui_.PageControl1->setObjectName("PageControl1");
-  ui_.TabSheets = {BuildQuestionTab(), BuildTypeTab(), BuildChoicesTab(), BuildExplanationTab()};
+  ui_.TabSheets = {
+      BuildMemoTab(ui_.QuestionMemo, "Q_TEXT", "QuestionMemo", "Test question",
+                   "Enter the question text in the box bellow."),
+      BuildTypeTab(), BuildChoicesTab(),
+      BuildMemoTab(ui_.ExplanationMemo, "Q_EXPL", "ExplanationMemo", "Explanation", "Enter the explanation text.")};
   const char* const captions[] = {"Test question", "Type, Section", "Responce choices", "Explanation"};
   for (int i = 0; i < 4; ++i) {
     ui_.TabSheets[static_cast<size_t>(i)]->setObjectName(QString("TabSheet%1").arg(i + 1));
@@ -143,14 +147,15 @@ QWidget* TSamplerForm::BuildEditArea(QWidget* parent) {
   return area;
 }
 
-QWidget* TSamplerForm::BuildQuestionTab() {
+QWidget* TSamplerForm::BuildMemoTab(TDBMemo*& memo, const char* field, const char* name,
+                                    const QString& accessibleName, const QString& hint) {
   auto* tab = new QWidget;
-  ui_.QuestionMemo = new TDBMemo(services_.dm.dsUserSet, "Q_TEXT", tab);
-  ui_.QuestionMemo->setObjectName("QuestionMemo");
-  ui_.QuestionMemo->setAccessibleName("Test question");
+  memo = new TDBMemo(services_.dm.dsUserSet, field, tab);
+  memo->setObjectName(name);
+  memo->setAccessibleName(accessibleName);
   auto* column = new QVBoxLayout(tab);
-  column->addWidget(Hint("Enter the question text in the box bellow.", ui_.QuestionMemo, tab));
-  column->addWidget(ui_.QuestionMemo, 1);
+  column->addWidget(Hint(hint, memo, tab));
+  column->addWidget(memo, 1);
   return tab;
 }
 
@@ -201,17 +206,6 @@ QWidget* TSamplerForm::BuildChoicesTab() {
   }
   tab->setMinimumHeight(36 + 6 * 34);
   tab->installEventFilter(this);
-  return tab;
-}
-
-QWidget* TSamplerForm::BuildExplanationTab() {
-  auto* tab = new QWidget;
-  ui_.ExplanationMemo = new TDBMemo(services_.dm.dsUserSet, "Q_EXPL", tab);
-  ui_.ExplanationMemo->setObjectName("ExplanationMemo");
-  ui_.ExplanationMemo->setAccessibleName("Explanation");
-  auto* column = new QVBoxLayout(tab);
-  column->addWidget(Hint("Enter the explanation text.", ui_.ExplanationMemo, tab));
-  column->addWidget(ui_.ExplanationMemo, 1);
   return tab;
 }
 

@@ -88,10 +88,11 @@ class TSamplerForm : public QMainWindow, public ISamplerView {
   void BuildActions();
   void BuildMenus();
   QWidget* BuildEditArea(QWidget* parent);
-  QWidget* BuildQuestionTab();
+  // The tabs "Test question" and "Explanation": a hint above a memo.
+  QWidget* BuildMemoTab(TDBMemo*& memo, const char* field, const char* name, const QString& accessibleName,
+                        const QString& hint);
   QWidget* BuildTypeTab();
   QWidget* BuildChoicesTab();
-  QWidget* BuildExplanationTab();
   QWidget* BuildBottomBar(QWidget* parent);
   void BuildStatusBar();
   void ConnectCommands();
