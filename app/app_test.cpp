@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <filesystem>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include "prefs/error_display.h"
 #include "prefs/message_box.h"
 #include "prefs/settings_store.h"
+#include "sampler/sampler_form.h"
 #include "testing/temp_dir.h"
 
 namespace marvessa {
@@ -147,6 +149,31 @@ TEST_F(StartWindowTest, StartTestingOpensTheExamWindowAndComesBack) {
   main.Ui().fcShapeBtn3->click();
   EXPECT_EQ(closed, 1);
   EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(StartWindowTest, TestSamplerOpensTheSamplerAndComesBack) {
+  TApplicationWindows windows({box, clock, settings}, QString::fromStdString(folder.Path()));
+  TMainForm& main = windows.MainForm();
+  TSamplerForm& sampler = windows.SamplerForm();
+  main.show();
+  main.Ui().SamplerBtn->click();
+  EXPECT_FALSE(main.isVisible());
+  EXPECT_TRUE(sampler.isVisible());
+  EXPECT_EQ(sampler.windowModality(), Qt::ApplicationModal);
+  box.Answer(mbOK);
+  sampler.close();
+  EXPECT_TRUE(main.isVisible());
+  EXPECT_FALSE(sampler.isVisible());
+
+  // A user set that cannot be opened: the error is shown and the start
+  // window comes back instead of leaving the program without a window.
+  std::filesystem::remove(std::filesystem::path(folder.Path()) / "qvaultusr.DAT");
+  box.Clear();
+  main.Ui().SamplerBtn->click();
+  ASSERT_EQ(box.Messages().size(), 1u);
+  EXPECT_EQ(box.Last().kind, TMsgKind::Error);
+  EXPECT_TRUE(main.isVisible());
+  EXPECT_FALSE(sampler.isVisible());
 }
 
 TEST(PasswordDialog, AddsRemovesAndConfirms) {

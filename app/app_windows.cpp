@@ -6,6 +6,9 @@
 #include "exam/session/review_form.h"
 #include "exam/session/score_form.h"
 #include "exam/session/test_form.h"
+#include "prefs/about_form.h"
+#include "sampler/data_module.h"
+#include "sampler/sampler_form.h"
 
 namespace marvessa {
 
@@ -23,10 +26,22 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   // the start window back when it closes.
   mainForm_->OnStartTesting = [this] { testForm_->showMaximized(); };
   testForm_->OnClosed = [this] { mainForm_->show(); };
+
+  // The sampler's data module, the about window, then the sampler. "Test
+  // &Sampler" opens it; closing it brings the start window back.
+  dm_ = std::make_unique<TDM>();
+  aboutForm_ = std::make_unique<TAboutForm>();
+  samplerForm_ = std::make_unique<TSamplerForm>(TSamplerForm::Services{*dm_, services.messages});
+  samplerForm_->OnAbout = [this] { aboutForm_->exec(); };
+  mainForm_->OnSampler = [this] { samplerForm_->Execute(); };
+  samplerForm_->OnClosed = [this] { mainForm_->show(); };
 }
 
 TApplicationWindows::~TApplicationWindows() {
   // In the reverse order of creation.
+  samplerForm_.reset();
+  aboutForm_.reset();
+  dm_.reset();
   reviewForm_.reset();
   scoreForm_.reset();
   nameForm_.reset();

@@ -18,6 +18,9 @@ class TNameForm;
 class TProgressForm;
 class TReviewForm;
 class TScoreForm;
+class TAboutForm;
+class TDM;
+class TSamplerForm;
 class TTestForm;
 
 class TApplicationWindows {
@@ -38,6 +41,9 @@ class TApplicationWindows {
   TNameForm& NameForm() { return *nameForm_; }
   TScoreForm& ScoreForm() { return *scoreForm_; }
   TReviewForm& ReviewForm() { return *reviewForm_; }
+  TDM& DM() { return *dm_; }
+  TAboutForm& AboutForm() { return *aboutForm_; }
+  TSamplerForm& SamplerForm() { return *samplerForm_; }
 
  private:
   std::unique_ptr<TMainForm> mainForm_;
@@ -46,6 +52,9 @@ class TApplicationWindows {
   std::unique_ptr<TNameForm> nameForm_;
   std::unique_ptr<TScoreForm> scoreForm_;
   std::unique_ptr<TReviewForm> reviewForm_;
+  std::unique_ptr<TDM> dm_;
+  std::unique_ptr<TAboutForm> aboutForm_;
+  std::unique_ptr<TSamplerForm> samplerForm_;
 };
 
 }  // namespace marvessa

@@ -102,7 +102,6 @@ void TMainForm::StartTestBtnClick() {
 }
 
 void TMainForm::SamplerBtnClick() {
-  // The test sampler opens here once it exists.
   if (!OnSampler) return;
   hide();
   OnSampler();

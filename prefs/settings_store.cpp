@@ -1,24 +1,37 @@
 #include "prefs/settings_store.h"
 
 #include <QSettings>
+#include <memory>
+#include <stdexcept>
 
 namespace marvessa {
 
 namespace {
+
 const char* const kGroup = "Options";
+
+std::unique_ptr<QSettings> Open(const QString& file) {
+  auto settings = file.isEmpty()
+                      ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Marvessa")
+                      : std::make_unique<QSettings>(file, QSettings::NativeFormat);
+  settings->beginGroup(kGroup);
+  return settings;
+}
+
 }  // namespace
 
 QString TQtSettingsStore::Value(const QString& name) const {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Marvessa");
-  settings.beginGroup(kGroup);
-  QVariant value = settings.value(name);
+  QVariant value = Open(file_)->value(name);
   return value.isValid() ? value.toString() : QString();
 }
 
 void TQtSettingsStore::SetValue(const QString& name, const QString& value) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Marvessa");
-  settings.beginGroup(kGroup);
-  settings.setValue(name, value);
+  auto settings = Open(file_);
+  settings->setValue(name, value);
+  settings->sync();
+  if (settings->status() != QSettings::NoError) {
+    throw std::runtime_error("Cannot write the settings file " + settings->fileName().toStdString());
+  }
 }
 
 QString TMemorySettingsStore::Value(const QString& name) const {

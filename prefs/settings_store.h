@@ -5,6 +5,7 @@
 // the default, a boolean is an integer that is true when not 0.
 #include <QString>
 #include <map>
+#include <utility>
 
 namespace marvessa {
 
@@ -16,11 +17,18 @@ class ISettingsStore {
   virtual void SetValue(const QString& name, const QString& value) = 0;
 };
 
-// QSettings in the native format, user scope, ~/.config/Marvessa.conf.
+// QSettings in the native format, user scope, ~/.config/Marvessa.conf; or,
+// for tests, a settings file of the same format at a path of their own.
+// A value that cannot be written raises an error naming the file.
 class TQtSettingsStore : public ISettingsStore {
  public:
+  TQtSettingsStore() = default;
+  explicit TQtSettingsStore(QString file) : file_(std::move(file)) {}
   QString Value(const QString& name) const override;
   void SetValue(const QString& name, const QString& value) override;
+
+ private:
+  QString file_;  // empty: the user's own store
 };
 
 // In memory, for tests.

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <stdexcept>
+
+#include "testing/temp_dir.h"
+
 namespace marvessa {
 namespace {
 
@@ -23,10 +29,23 @@ TEST(SettingsStore, TypedReadsFollowTheReadingRules) {
 }
 
 TEST(SettingsStore, QtStoreKeepsStringsUnderOptions) {
-  TQtSettingsStore store;  // test mode: a scratch location, not the user's file
+  testing_support::TempDir dir;
+  const QString file = QString::fromStdString(dir.File("Marvessa.conf"));
+  TQtSettingsStore store(file);
   store.SetValue("DefaultTime", "120");
-  EXPECT_EQ(TQtSettingsStore().Value("DefaultTime"), "120");
+  EXPECT_EQ(TQtSettingsStore(file).Value("DefaultTime"), "120");
   EXPECT_TRUE(store.Value("NoSuchValue").isNull());
+  QFile ini(file);
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  EXPECT_EQ(ini.readAll(), "[Options]\nDefaultTime=120\n");
+}
+
+TEST(SettingsStore, AFileThatCannotBeWrittenIsAnError) {
+  testing_support::TempDir dir;
+  // A folder where the file should be: the write fails.
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.File("Marvessa.conf"))));
+  TQtSettingsStore store(QString::fromStdString(dir.File("Marvessa.conf")));
+  EXPECT_THROW(store.SetValue("DefaultTime", "120"), std::runtime_error);
 }
 
 }  // namespace
