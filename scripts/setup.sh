@@ -6,7 +6,8 @@ set -euo pipefail
 flavour=${1:-release}
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev locales libsqlite3-dev qt6-base-dev)
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev locales libsqlite3-dev qt6-base-dev
+          qt6-svg-dev pkg-config libemf2svg-dev libwmf-dev fonts-urw-base35)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,126 @@
+// Windows metafiles through libwmf's gd back end, which draws them into a
+// true-colour image with the URW base fonts standing in for the Windows ones.
+//
+// libwmf trusts the file more than we do, so the bytes are checked first:
+// the optional placeable header, the metafile header, and a walk over the
+// records that every record's size keeps inside the file. Only then does
+// libwmf see them, and only at a size the limits allow.
+#include "exam/presentation/picture_loader.h"
+
+#include <cstdint>
+#include <memory>
+
+// After Qt's headers: libwmf defines short macro names that Qt's would trip on.
+#include <libwmf/api.h>
+#include <libwmf/gd.h>
+
+namespace marvessa {
+
+namespace {
+
+constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
+constexpr int kPlaceableHeaderBytes = 22;
+constexpr int kMetaHeaderBytes = 18;
+constexpr int kRecordHeaderBytes = 6;  // size in 16-bit words (4), function (2)
+constexpr int kDisplayDpi = 96;
+
+uint16_t Le16(const QByteArray& b, qsizetype at) {
+  return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
+}
+uint32_t Le32(const QByteArray& b, qsizetype at) { return Le16(b, at) | uint32_t(Le16(b, at + 2)) << 16; }
+
+[[noreturn]] void Invalid() { throw EPictureError(kMetafileInvalid); }
+
+// The byte layout that libwmf will read: [placeable header] metafile header
+// (type 1 memory or 2 disk, header size 9 words, version 0x100 or 0x300)
+// and records of at least three words up to the end-of-file record (function
+// 0) or the end of the bytes. Returns the size that a placeable header
+// declares (its bounds in units of 1/inch inch), rounded; else an empty size.
+QSize CheckStructure(const QByteArray& bytes) {
+  QSize declared;
+  qsizetype at = 0;
+  if (bytes.size() >= 4 && Le32(bytes, 0) == kPlaceableKey) {
+    if (bytes.size() < kPlaceableHeaderBytes) Invalid();
+    const auto left = int16_t(Le16(bytes, 6)), top = int16_t(Le16(bytes, 8));
+    const auto right = int16_t(Le16(bytes, 10)), bottom = int16_t(Le16(bytes, 12));
+    const int inch = Le16(bytes, 14);
+    if (inch == 0) Invalid();
+    const qint64 width = (qAbs(qint64(right) - left) * kDisplayDpi + inch / 2) / inch;
+    const qint64 height = (qAbs(qint64(bottom) - top) * kDisplayDpi + inch / 2) / inch;
+    if (!PictureSizeAllowed(width, height)) Invalid();
+    declared = QSize(int(width), int(height));
+    at = kPlaceableHeaderBytes;
+  }
+  if (bytes.size() - at < kMetaHeaderBytes) Invalid();
+  const uint16_t type = Le16(bytes, at), headerWords = Le16(bytes, at + 2), version = Le16(bytes, at + 4);
+  if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x100 && version != 0x300)) Invalid();
+  at += kMetaHeaderBytes;
+  while (at < bytes.size()) {
+    if (bytes.size() - at < kRecordHeaderBytes) Invalid();
+    const uint32_t words = Le32(bytes, at);
+    if (words < 3 || words > uint32_t(bytes.size() - at) / 2) Invalid();
+    if (Le16(bytes, at + 4) == 0) break;  // end of file
+    at += qsizetype(words) * 2;
+  }
+  return declared;
+}
+
+struct TApiCloser {
+  void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
+};
+
+// gd's true-colour pixel: 7-bit alpha (0 opaque, 127 transparent), then RGB.
+QRgb FromGd(int pixel) {
+  const int alpha = 127 - ((pixel >> 24) & 0x7F);
+  return qRgba((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF, (alpha * 255 + 63) / 127);
+}
+
+}  // namespace
+
+QImage DecodeWmf(const QByteArray& bytes) {
+  const QSize declared = CheckStructure(bytes);
+
+  wmfAPI_Options options{};
+  options.function = wmf_gd_function;
+  const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
+  wmfAPI* raw = nullptr;
+  if (wmf_api_create(&raw, flags, &options) != wmf_E_None) {
+    if (raw) wmf_api_destroy(raw);
+    Invalid();
+  }
+  std::unique_ptr<wmfAPI, TApiCloser> api(raw);
+
+  // libwmf reads but does not write the bytes; its interface is not const.
+  QByteArray copy = bytes;
+  if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) != wmf_E_None)
+    Invalid();
+  wmfD_Rect bounds{};
+  if (wmf_scan(api.get(), 0, &bounds) != wmf_E_None) Invalid();
+  unsigned int width = 0, height = 0;
+  if (declared.isValid()) {
+    width = unsigned(declared.width());
+    height = unsigned(declared.height());
+  } else if (wmf_display_size(api.get(), &width, &height, kDisplayDpi, kDisplayDpi) != wmf_E_None) {
+    Invalid();
+  }
+  if (!PictureSizeAllowed(width, height)) Invalid();
+
+  wmf_gd_t* device = WMF_GD_GetData(api.get());
+  device->type = wmf_gd_image;
+  device->width = width;
+  device->height = height;
+  device->bbox = bounds;
+  if (wmf_play(api.get(), 0, &bounds) != wmf_E_None || !device->gd_image) Invalid();
+  const int* pixels = wmf_gd_image_pixels(device->gd_image);
+  if (!pixels) Invalid();
+
+  QImage image(int(width), int(height), QImage::Format_ARGB32);
+  if (image.isNull()) Invalid();
+  for (int y = 0; y < int(height); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < int(width); ++x) line[x] = FromGd(pixels[qsizetype(y) * width + x]);
+  }
+  return image;
+}
+
+}  // namespace marvessa
