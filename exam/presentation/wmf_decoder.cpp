@@ -8,6 +8,8 @@
 #include "exam/presentation/picture_loader.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 // After Qt's headers: libwmf defines short macro names that Qt's would trip on.
@@ -69,17 +71,41 @@ struct TApiCloser {
   void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
 };
 
-// gd's true-colour pixel: 7-bit alpha (0 opaque, 127 transparent), then RGB.
-QRgb FromGd(int pixel) {
-  const int alpha = 127 - ((pixel >> 24) & 0x7F);
-  return qRgba((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF, (alpha * 255 + 63) / 127);
-}
+// A FILE that writes into memory, for the PNG the gd back end writes.
+class TMemoryFile {
+ public:
+  TMemoryFile() : file_(open_memstream(&data_, &size_)) {}
+  ~TMemoryFile() {
+    Close();
+    std::free(data_);
+  }
+  TMemoryFile(const TMemoryFile&) = delete;
+  TMemoryFile& operator=(const TMemoryFile&) = delete;
+  FILE* File() const { return file_; }
+  // Closes the file; its bytes are complete then.
+  QByteArray Close() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    return data_ ? QByteArray(data_, qsizetype(size_)) : QByteArray();
+  }
+
+ private:
+  char* data_ = nullptr;
+  size_t size_ = 0;
+  FILE* file_;
+};
 
 }  // namespace
 
 QImage DecodeWmf(const QByteArray& bytes) {
   const QSize declared = CheckStructure(bytes);
 
+  // libwmf reads but does not write the bytes (its interface is not const);
+  // the copy, and the PNG that the device writes when it closes, outlive
+  // the API.
+  QByteArray copy = bytes;
+  TMemoryFile png;
+  if (!png.File()) Invalid();
   wmfAPI_Options options{};
   options.function = wmf_gd_function;
   const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
@@ -90,8 +116,6 @@ QImage DecodeWmf(const QByteArray& bytes) {
   }
   std::unique_ptr<wmfAPI, TApiCloser> api(raw);
 
-  // libwmf reads but does not write the bytes; its interface is not const.
-  QByteArray copy = bytes;
   if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(copy.data()), long(copy.size())) != wmf_E_None)
     Invalid();
   wmfD_Rect bounds{};
@@ -105,21 +129,20 @@ QImage DecodeWmf(const QByteArray& bytes) {
   }
   if (!PictureSizeAllowed(width, height)) Invalid();
 
+  // The gd back end writes the drawn image as PNG when the device closes and
+  // frees it then; an image taken over directly could never be freed (the
+  // library does not export gd's destructor).
   wmf_gd_t* device = WMF_GD_GetData(api.get());
-  device->type = wmf_gd_image;
+  device->type = wmf_gd_png;
   device->width = width;
   device->height = height;
   device->bbox = bounds;
-  if (wmf_play(api.get(), 0, &bounds) != wmf_E_None || !device->gd_image) Invalid();
-  const int* pixels = wmf_gd_image_pixels(device->gd_image);
-  if (!pixels) Invalid();
-
-  QImage image(int(width), int(height), QImage::Format_ARGB32);
-  if (image.isNull()) Invalid();
-  for (int y = 0; y < int(height); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < int(width); ++x) line[x] = FromGd(pixels[qsizetype(y) * width + x]);
-  }
+  device->file = png.File();
+  device->flags |= WMF_GD_OUTPUT_FILE;
+  if (wmf_play(api.get(), 0, &bounds) != wmf_E_None) Invalid();
+  api.reset();
+  QImage image;
+  if (!image.loadFromData(png.Close(), "png") || image.size() != QSize(int(width), int(height))) Invalid();
   return image;
 }
 
