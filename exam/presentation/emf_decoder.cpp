@@ -4,7 +4,9 @@
 // As with the Windows metafiles the bytes are checked before the library
 // sees them: the header record with its signature and frame, and a walk over
 // the records that keeps every record inside the file. The size comes from
-// the frame (hundredths of a millimetre) at the screen's 96 dpi.
+// the frame (hundredths of a millimetre) at the screen's 96 dpi. The
+// conversion runs in a child process (isolated_call.h), as libwmf does; the
+// SVG comes back to be drawn here.
 #include <emf2svg.h>
 
 #include <QPainter>
@@ -14,6 +16,8 @@
 #include <memory>
 
 #include "exam/presentation/picture_loader.h"
+
+#include "exam/presentation/isolated_call.h"
 
 namespace marvessa {
 
@@ -59,11 +63,8 @@ struct TFree {
   void operator()(char* p) const { std::free(p); }
 };
 
-}  // namespace
-
-QImage DecodeEmf(const QByteArray& bytes) {
-  const QSize size = CheckStructure(bytes);
-
+// The SVG text for the metafile (in the child process).
+QByteArray ConvertToSvg(const QByteArray& bytes, QSize size) {
   generatorOptions options{};
   char svgNamespace[] = "";
   options.nameSpace = svgNamespace;
@@ -77,8 +78,17 @@ QImage DecodeEmf(const QByteArray& bytes) {
   const int converted = emf2svg(copy.data(), size_t(copy.size()), &out, &outLength, &options);
   std::unique_ptr<char, TFree> svg(out);
   if (!converted || !svg || outLength == 0) Invalid();
+  return QByteArray(svg.get(), qsizetype(outLength));
+}
 
-  QSvgRenderer renderer(QByteArray(svg.get(), qsizetype(outLength)));
+}  // namespace
+
+QImage DecodeEmf(const QByteArray& bytes) {
+  const QSize size = CheckStructure(bytes);
+  const std::optional<QByteArray> svg =
+      RunIsolated([&] { return ConvertToSvg(bytes, size); }, kDecoderTimeLimitMs, kMaxDecoderOutputBytes);
+  if (!svg) Invalid();
+  QSvgRenderer renderer(*svg);
   if (!renderer.isValid()) Invalid();
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
   if (image.isNull()) Invalid();

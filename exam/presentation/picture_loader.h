@@ -32,6 +32,11 @@ inline constexpr qint64 kMaxPictureFileBytes = 64 * 1024 * 1024;
 inline constexpr int kMaxPictureSide = 16384;
 inline constexpr qint64 kMaxPicturePixels = qint64(8192) * 8192;
 
+// The metafile decoders run in a child process (isolated_call.h) for at
+// most this long, and hand back at most this much.
+inline constexpr int kDecoderTimeLimitMs = 5000;
+inline constexpr qint64 kMaxDecoderOutputBytes = 128 * 1024 * 1024;
+
 enum class TPictureFormat { Bitmap, Icon, Metafile, EnhancedMetafile, Generic };
 
 // The format for a file name; raises "Unknown picture file extension (.%s)"

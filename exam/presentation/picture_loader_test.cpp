@@ -154,5 +154,26 @@ TEST(PictureLoader, DamagedFilesGiveTheirFormatsMessage) {
   }
 }
 
+// Inputs that made a metafile library crash or hang while fuzzing; the
+// program refuses them with the format's message.
+TEST(PictureLoader, FuzzFindingsAreRefused) {
+  const std::filesystem::path findings =
+      std::filesystem::path(MARVESSA_PICTURE_FIXTURES).parent_path().parent_path().parent_path() / "fuzz" / "regressions";
+  for (const char* format : {"wmf", "emf"}) {
+    if (!std::filesystem::exists(findings / format)) continue;
+    for (const auto& entry : std::filesystem::directory_iterator(findings / format)) {
+      SCOPED_TRACE(entry.path().string());
+      QFile file(QString::fromStdString(entry.path().string()));
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+      const QByteArray bytes = file.readAll();
+      try {
+        (std::string(format) == "wmf" ? DecodeWmf : DecodeEmf)(bytes);
+      } catch (const EPictureError& e) {
+        EXPECT_STREQ(e.what(), kMetafileInvalid);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace marvessa

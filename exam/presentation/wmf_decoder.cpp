@@ -4,13 +4,20 @@
 // libwmf trusts the file more than we do, so the bytes are checked first:
 // the optional placeable header, the metafile header, and a walk over the
 // records that every record's size keeps inside the file. Only then does
-// libwmf see them, and only at a size the limits allow.
+// libwmf see them, only at a size the limits allow, and only in a child
+// process (isolated_call.h): its record decoders are not safe against a
+// hostile file, and no check of ours could stand in for them.
 #include "exam/presentation/picture_loader.h"
+
+#include <QImageReader>
+#include <QBuffer>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#include "exam/presentation/isolated_call.h"
 
 // After Qt's headers: libwmf defines short macro names that Qt's would trip on.
 #include <libwmf/api.h>
@@ -95,11 +102,8 @@ class TMemoryFile {
   FILE* file_;
 };
 
-}  // namespace
-
-QImage DecodeWmf(const QByteArray& bytes) {
-  const QSize declared = CheckStructure(bytes);
-
+// Draws the metafile and returns it as PNG (in the child process).
+QByteArray RenderPng(const QByteArray& bytes, QSize declared) {
   // libwmf reads but does not write the bytes (its interface is not const);
   // the copy, and the PNG that the device writes when it closes, outlive
   // the API.
@@ -141,8 +145,24 @@ QImage DecodeWmf(const QByteArray& bytes) {
   device->flags |= WMF_GD_OUTPUT_FILE;
   if (wmf_play(api.get(), 0, &bounds) != wmf_E_None) Invalid();
   api.reset();
-  QImage image;
-  if (!image.loadFromData(png.Close(), "png") || image.size() != QSize(int(width), int(height))) Invalid();
+  return png.Close();
+}
+
+}  // namespace
+
+QImage DecodeWmf(const QByteArray& bytes) {
+  const QSize declared = CheckStructure(bytes);
+  const std::optional<QByteArray> png =
+      RunIsolated([&] { return RenderPng(bytes, declared); }, kDecoderTimeLimitMs, kMaxDecoderOutputBytes);
+  if (!png) Invalid();
+  QBuffer buffer;
+  buffer.setData(*png);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "png");
+  const QSize size = reader.size();
+  if (!PictureSizeAllowed(size.width(), size.height()) || (declared.isValid() && size != declared)) Invalid();
+  QImage image = reader.read();
+  if (image.size() != size) Invalid();
   return image;
 }
 
