@@ -53,7 +53,7 @@ void TPictForm::LoadExhibit(const QString& fileName) {
   const QSize size = FitPictureSize(picture_.size(), AvailableClientSize());
   QPixmap pixmap = QPixmap::fromImage(size == picture_.size()
                                           ? picture_
-                                          : picture_.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+                                          : picture_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
   image1_->setPixmap(pixmap);
   image1_->setAccessibleDescription(QFileInfo(fileName).fileName());
   // The picture control takes the picture's size, then the window its
