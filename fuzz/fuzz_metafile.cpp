@@ -3,6 +3,13 @@
 // (libwmf for fuzz_wmf, libemf2svg and the SVG renderer for fuzz_emf).
 // "Metafile is not valid" is the expected refusal; anything else (another
 // exception, a crash, a hang, a leak) is a finding.
+//
+// The libraries run in a forked child, which inherits the sanitizers and
+// libFuzzer's handlers: when the child dies, it too prints a report and
+// writes an artifact, and the run goes on. Those are the libraries' own
+// faults, contained; a finding of ours ends the run (its exit code says so).
+// An artifact worth keeping goes to fuzz/regressions/wmf or emf, which
+// exam/presentation/picture_loader_test.cpp replays.
 #include <QGuiApplication>
 #include <cstdint>
 

@@ -9,6 +9,17 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+
+// The address sanitizer reserves terabytes of shadow memory up front; a
+// limit on the address space would leave its child no room at all.
+#if defined(__SANITIZE_ADDRESS__)
+#define MARVESSA_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MARVESSA_UNDER_ASAN 1
+#endif
+#endif
 
 namespace marvessa {
 
@@ -25,11 +36,38 @@ bool WriteAll(int fd, const char* data, qsizetype size) {
   return true;
 }
 
+// The address space the process uses now, from /proc/self/statm.
+rlim_t CurrentAddressSpace() {
+  char text[128] = {};
+  const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  const ssize_t n = read(fd, text, sizeof text - 1);
+  close(fd);
+  if (n <= 0) return 0;
+  return rlim_t(std::strtoull(text, nullptr, 10)) * rlim_t(sysconf(_SC_PAGESIZE));
+}
+
+// Enough for the largest picture drawn (kMaxPicturePixels at 4 bytes) and
+// its PNG twice over.
+constexpr rlim_t kChildExtraMemory = rlim_t(1) << 30;
+
 [[noreturn]] void RunChild(int out, const std::function<QByteArray()>& work, int timeLimitMs) {
   // The processor time is capped too, in case the clock is not watched.
   const rlim_t seconds = rlim_t(timeLimitMs / 1000 + 1);
   const rlimit cpu{seconds, seconds};
   setrlimit(RLIMIT_CPU, &cpu);
+#ifndef MARVESSA_UNDER_ASAN
+  // Memory beyond what the process has, plus room for the largest picture,
+  // is refused rather than taken from the machine.
+  rlimit memory{};
+  if (getrlimit(RLIMIT_AS, &memory) == 0) {
+    const rlim_t wanted = CurrentAddressSpace() + kChildExtraMemory;
+    if (memory.rlim_cur == RLIM_INFINITY || memory.rlim_cur > wanted) {
+      memory.rlim_cur = wanted;
+      setrlimit(RLIMIT_AS, &memory);
+    }
+  }
+#endif
   // A crash here is expected now and then; it leaves no core file.
   const rlimit noCore{0, 0};
   setrlimit(RLIMIT_CORE, &noCore);

@@ -12,6 +12,7 @@
 #include <QImageReader>
 #include <QBuffer>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -40,13 +41,25 @@ uint32_t Le32(const QByteArray& b, qsizetype at) { return Le16(b, at) | uint32_t
 
 [[noreturn]] void Invalid() { throw EPictureError(kMetafileInvalid); }
 
+void Put32(QByteArray& b, qsizetype at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+// What the checks found out about a metafile.
+struct TWmfLayout {
+  QSize declared;             // from a placeable header, else empty
+  qsizetype header = 0;       // offset of the metafile header
+  uint32_t words = 0;         // the header and records that were walked
+  uint32_t largestRecord = 0; // in words
+};
+
 // The byte layout that libwmf will read: [placeable header] metafile header
 // (type 1 memory or 2 disk, header size 9 words, version 0x100 or 0x300)
 // and records of at least three words up to the end-of-file record (function
-// 0) or the end of the bytes. Returns the size that a placeable header
-// declares (its bounds in units of 1/inch inch), rounded; else an empty size.
-QSize CheckStructure(const QByteArray& bytes) {
-  QSize declared;
+// 0) or the end of the bytes. The size that a placeable header declares
+// (its bounds in units of 1/inch inch) is rounded to pixels.
+TWmfLayout CheckStructure(const QByteArray& bytes) {
+  TWmfLayout layout;
   qsizetype at = 0;
   if (bytes.size() >= 4 && Le32(bytes, 0) == kPlaceableKey) {
     if (bytes.size() < kPlaceableHeaderBytes) Invalid();
@@ -57,9 +70,10 @@ QSize CheckStructure(const QByteArray& bytes) {
     const qint64 width = (qAbs(qint64(right) - left) * kDisplayDpi + inch / 2) / inch;
     const qint64 height = (qAbs(qint64(bottom) - top) * kDisplayDpi + inch / 2) / inch;
     if (!PictureSizeAllowed(width, height)) Invalid();
-    declared = QSize(int(width), int(height));
+    layout.declared = QSize(int(width), int(height));
     at = kPlaceableHeaderBytes;
   }
+  layout.header = at;
   if (bytes.size() - at < kMetaHeaderBytes) Invalid();
   const uint16_t type = Le16(bytes, at), headerWords = Le16(bytes, at + 2), version = Le16(bytes, at + 4);
   if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x100 && version != 0x300)) Invalid();
@@ -68,10 +82,12 @@ QSize CheckStructure(const QByteArray& bytes) {
     if (bytes.size() - at < kRecordHeaderBytes) Invalid();
     const uint32_t words = Le32(bytes, at);
     if (words < 3 || words > uint32_t(bytes.size() - at) / 2) Invalid();
-    if (Le16(bytes, at + 4) == 0) break;  // end of file
+    layout.largestRecord = std::max(layout.largestRecord, words);
     at += qsizetype(words) * 2;
+    if (Le16(bytes, at - qsizetype(words) * 2 + 4) == 0) break;  // end of file
   }
-  return declared;
+  layout.words = uint32_t((at - layout.header) / 2);
+  return layout;
 }
 
 struct TApiCloser {
@@ -103,11 +119,13 @@ class TMemoryFile {
 };
 
 // Draws the metafile and returns it as PNG (in the child process).
-QByteArray RenderPng(const QByteArray& bytes, QSize declared) {
-  // libwmf reads but does not write the bytes (its interface is not const);
-  // the copy, and the PNG that the device writes when it closes, outlive
-  // the API.
+QByteArray RenderPng(const QByteArray& bytes, const TWmfLayout& layout) {
+  // libwmf allocates by the header's file size and largest record before it
+  // reads a record: the copy it reads states both as they were walked. The
+  // copy, and the PNG that the device writes when it closes, outlive the API.
   QByteArray copy = bytes;
+  Put32(copy, layout.header + 6, layout.words);
+  Put32(copy, layout.header + 12, layout.largestRecord);
   TMemoryFile png;
   if (!png.File()) Invalid();
   wmfAPI_Options options{};
@@ -125,9 +143,9 @@ QByteArray RenderPng(const QByteArray& bytes, QSize declared) {
   wmfD_Rect bounds{};
   if (wmf_scan(api.get(), 0, &bounds) != wmf_E_None) Invalid();
   unsigned int width = 0, height = 0;
-  if (declared.isValid()) {
-    width = unsigned(declared.width());
-    height = unsigned(declared.height());
+  if (layout.declared.isValid()) {
+    width = unsigned(layout.declared.width());
+    height = unsigned(layout.declared.height());
   } else if (wmf_display_size(api.get(), &width, &height, kDisplayDpi, kDisplayDpi) != wmf_E_None) {
     Invalid();
   }
@@ -151,9 +169,10 @@ QByteArray RenderPng(const QByteArray& bytes, QSize declared) {
 }  // namespace
 
 QImage DecodeWmf(const QByteArray& bytes) {
-  const QSize declared = CheckStructure(bytes);
+  const TWmfLayout layout = CheckStructure(bytes);
+  const QSize declared = layout.declared;
   const std::optional<QByteArray> png =
-      RunIsolated([&] { return RenderPng(bytes, declared); }, kDecoderTimeLimitMs, kMaxDecoderOutputBytes);
+      RunIsolated([&] { return RenderPng(bytes, layout); }, kDecoderTimeLimitMs, kMaxDecoderOutputBytes);
   if (!png) Invalid();
   QBuffer buffer;
   buffer.setData(*png);
