@@ -15,6 +15,9 @@ class IMessageBox;
 class ISettingsStore;
 class TMainForm;
 class TNameForm;
+class TNoteForm;
+class TPict1Form;
+class TPict2Form;
 class TProgressForm;
 class TTestForm;
 
@@ -34,12 +37,18 @@ class TApplicationWindows {
   TTestForm& TestForm() { return *testForm_; }
   TProgressForm& ProgressForm() { return *progressForm_; }
   TNameForm& NameForm() { return *nameForm_; }
+  TNoteForm& NoteForm() { return *noteForm_; }
+  TPict1Form& Pict1Form() { return *pict1Form_; }
+  TPict2Form& Pict2Form() { return *pict2Form_; }
 
  private:
   std::unique_ptr<TMainForm> mainForm_;
   std::unique_ptr<TTestForm> testForm_;
   std::unique_ptr<TProgressForm> progressForm_;
   std::unique_ptr<TNameForm> nameForm_;
+  std::unique_ptr<TNoteForm> noteForm_;
+  std::unique_ptr<TPict1Form> pict1Form_;
+  std::unique_ptr<TPict2Form> pict2Form_;
 };
 
 }  // namespace marvessa

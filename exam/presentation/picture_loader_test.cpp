@@ -154,6 +154,19 @@ TEST(PictureLoader, DamagedFilesGiveTheirFormatsMessage) {
   }
 }
 
+// Every exhibit the question bank names comes with the program and loads.
+TEST(PictureLoader, TheShippedExhibitsLoad) {
+  const std::filesystem::path shipped = std::filesystem::path(MARVESSA_RUNTIME_DIR) / "exhibits";
+  int loaded = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(shipped)) {
+    SCOPED_TRACE(entry.path().string());
+    const QImage image = LoadPicture(QString::fromStdString(entry.path().string()));
+    EXPECT_TRUE(PictureSizeAllowed(image.width(), image.height()));
+    ++loaded;
+  }
+  EXPECT_GT(loaded, 0);
+}
+
 // Inputs that made a metafile library crash or hang while fuzzing; the
 // program refuses them with the format's message.
 TEST(PictureLoader, FuzzFindingsAreRefused) {
