@@ -18,6 +18,7 @@
 #include "exam/presentation/picture_loader.h"
 
 #include "exam/presentation/isolated_call.h"
+#include "exam/presentation/le_bytes.h"
 
 namespace marvessa {
 
@@ -28,11 +29,6 @@ constexpr uint32_t kEofRecord = 14;
 constexpr uint32_t kSignature = 0x464D4520;  // " EMF"
 constexpr int kHeaderBytes = 88;             // up to the device size in millimetres
 constexpr int kDisplayDpi = 96;
-
-uint32_t Le32(const QByteArray& b, qsizetype at) {
-  return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
-         uint32_t(uint8_t(b[at + 3])) << 24;
-}
 
 [[noreturn]] void Invalid() { throw EPictureError(kMetafileInvalid); }
 

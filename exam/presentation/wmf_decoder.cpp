@@ -9,8 +9,8 @@
 // hostile file, and no check of ours could stand in for them.
 #include "exam/presentation/picture_loader.h"
 
-#include <QImageReader>
 #include <QBuffer>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cstdint>
@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "exam/presentation/isolated_call.h"
+#include "exam/presentation/le_bytes.h"
 
 // After Qt's headers: libwmf defines short macro names that Qt's would trip on.
 #include <libwmf/api.h>
@@ -34,16 +35,7 @@ constexpr int kMetaHeaderBytes = 18;
 constexpr int kRecordHeaderBytes = 6;  // size in 16-bit words (4), function (2)
 constexpr int kDisplayDpi = 96;
 
-uint16_t Le16(const QByteArray& b, qsizetype at) {
-  return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
-}
-uint32_t Le32(const QByteArray& b, qsizetype at) { return Le16(b, at) | uint32_t(Le16(b, at + 2)) << 16; }
-
 [[noreturn]] void Invalid() { throw EPictureError(kMetafileInvalid); }
-
-void Put32(QByteArray& b, qsizetype at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
-}
 
 // What the checks found out about a metafile.
 struct TWmfLayout {
@@ -83,8 +75,9 @@ TWmfLayout CheckStructure(const QByteArray& bytes) {
     const uint32_t words = Le32(bytes, at);
     if (words < 3 || words > uint32_t(bytes.size() - at) / 2) Invalid();
     layout.largestRecord = std::max(layout.largestRecord, words);
+    const bool last = Le16(bytes, at + 4) == 0;  // the end-of-file record
     at += qsizetype(words) * 2;
-    if (Le16(bytes, at - qsizetype(words) * 2 + 4) == 0) break;  // end of file
+    if (last) break;
   }
   layout.words = uint32_t((at - layout.header) / 2);
   return layout;
@@ -124,8 +117,8 @@ QByteArray RenderPng(const QByteArray& bytes, const TWmfLayout& layout) {
   // reads a record: the copy it reads states both as they were walked. The
   // copy, and the PNG that the device writes when it closes, outlive the API.
   QByteArray copy = bytes;
-  Put32(copy, layout.header + 6, layout.words);
-  Put32(copy, layout.header + 12, layout.largestRecord);
+  PutLe32(copy, layout.header + 6, layout.words);
+  PutLe32(copy, layout.header + 12, layout.largestRecord);
   TMemoryFile png;
   if (!png.File()) Invalid();
   wmfAPI_Options options{};
