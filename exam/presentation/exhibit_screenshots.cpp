@@ -1,7 +1,7 @@
 // Saves pictures of the exhibit windows (one per picture format) and of the
 // note window for the documentation:
 //   xvfb-run -a build/<flavour>/bin/marvessa_exhibit_screenshots docs
-// The exhibits are the test pictures of this folder; the note window edits
+// The exhibits are four of those the question bank ships; the note window edits
 // the first item of a Practice Exam A built over a scratch copy of the
 // tables beside the program, so the shipped bank keeps its notes.
 #include <QApplication>
@@ -49,13 +49,13 @@ int main(int argc, char** argv) {
     const char* picture;
     const char* file;
   } exhibits[] = {
-      {pict1, "exhibit_magick.bmp", "exhibit-bmp.png"},
-      {pict2, "exhibit_magick.ico", "exhibit-ico.png"},
-      {pict1, "exhibit_inkscape.wmf", "exhibit-wmf.png"},
-      {pict2, "exhibit_inkscape.emf", "exhibit-emf.png"},
+      {pict1, "fstab.bmp", "exhibit-bmp.png"},
+      {pict2, "crontab.ico", "exhibit-ico.png"},
+      {pict1, "network.wmf", "exhibit-wmf.png"},
+      {pict2, "jump_host.emf", "exhibit-emf.png"},
   };
   for (const auto& e : exhibits) {
-    e.form.LoadExhibit(QString(MARVESSA_PICTURE_FIXTURES) + "/" + e.picture);
+    e.form.LoadExhibit(QCoreApplication::applicationDirPath() + "/exhibits/" + e.picture);
     Save(e.form, out + "/" + e.file);
   }
 
