@@ -5,10 +5,12 @@
 // sees them: the header record with its signature and frame, and a walk over
 // the records that keeps every record inside the file. The size comes from
 // the frame (hundredths of a millimetre) at the screen's 96 dpi. The
-// conversion runs in a child process (isolated_call.h), as libwmf does; the
-// SVG comes back to be drawn here.
+// conversion and the drawing of the SVG run in a child process
+// (isolated_call.h), as libwmf does: the SVG of a hostile file can take the
+// SVG renderer minutes to fill.
 #include <emf2svg.h>
 
+#include <QBuffer>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <cstdint>
@@ -59,8 +61,8 @@ struct TFree {
   void operator()(char* p) const { std::free(p); }
 };
 
-// The SVG text for the metafile (in the child process).
-QByteArray ConvertToSvg(const QByteArray& bytes, QSize size) {
+// The metafile drawn and encoded as PNG (in the child process).
+QByteArray DrawPng(const QByteArray& bytes, QSize size) {
   generatorOptions options{};
   char svgNamespace[] = "";
   options.nameSpace = svgNamespace;
@@ -74,17 +76,8 @@ QByteArray ConvertToSvg(const QByteArray& bytes, QSize size) {
   const int converted = emf2svg(copy.data(), size_t(copy.size()), &out, &outLength, &options);
   std::unique_ptr<char, TFree> svg(out);
   if (!converted || !svg || outLength == 0) Invalid();
-  return QByteArray(svg.get(), qsizetype(outLength));
-}
 
-}  // namespace
-
-QImage DecodeEmf(const QByteArray& bytes) {
-  const QSize size = CheckStructure(bytes);
-  const std::optional<QByteArray> svg =
-      RunIsolated([&] { return ConvertToSvg(bytes, size); }, kDecoderTimeLimitMs, kMaxDecoderOutputBytes);
-  if (!svg) Invalid();
-  QSvgRenderer renderer(*svg);
+  QSvgRenderer renderer(QByteArray(svg.get(), qsizetype(outLength)));
   if (!renderer.isValid()) Invalid();
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
   if (image.isNull()) Invalid();
@@ -92,6 +85,19 @@ QImage DecodeEmf(const QByteArray& bytes) {
   QPainter painter(&image);
   renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
   painter.end();
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "png")) Invalid();
+  return png;
+}
+
+}  // namespace
+
+QImage DecodeEmf(const QByteArray& bytes) {
+  const QSize size = CheckStructure(bytes);
+  QImage image = DrawIsolated([&] { return DrawPng(bytes, size); }, size);
+  if (image.isNull()) Invalid();
   return image;
 }
 

@@ -1,5 +1,8 @@
 #include "exam/presentation/isolated_call.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,6 +13,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+
+#include "exam/presentation/picture_loader.h"
 
 // The address sanitizer reserves terabytes of shadow memory up front; a
 // limit on the address space would leave its child no room at all.
@@ -130,6 +135,20 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()>& work, i
   }
   if (failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   return result;
+}
+
+QImage DrawIsolated(const std::function<QByteArray()>& drawPng, QSize expected) {
+  const std::optional<QByteArray> png = RunIsolated(drawPng, kDecoderTimeLimitMs, kMaxDecoderOutputBytes);
+  if (!png) return {};
+  QBuffer buffer;
+  buffer.setData(*png);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, "png");
+  const QSize size = reader.size();
+  if (!PictureSizeAllowed(size.width(), size.height()) || (expected.isValid() && size != expected)) return {};
+  QImage image = reader.read();
+  if (image.size() != size) return {};
+  return image;
 }
 
 }  // namespace marvessa

@@ -6,6 +6,8 @@
 // whatever goes wrong there (a crash, a hang, an exception) ends only the
 // child; the program sees "no result".
 #include <QByteArray>
+#include <QImage>
+#include <QSize>
 #include <functional>
 #include <optional>
 
@@ -18,5 +20,11 @@ namespace marvessa {
 // handlers of the program.
 std::optional<QByteArray> RunIsolated(const std::function<QByteArray()>& work, int timeLimitMs,
                                       qint64 maxBytes);
+
+// A picture drawn by a decoder in a child process: `drawPng` draws it and
+// returns it as PNG; the PNG is read back here if the child finished in
+// time and the picture's size is within the limits (and is `expected`, if
+// given). A null image otherwise.
+QImage DrawIsolated(const std::function<QByteArray()>& drawPng, QSize expected = {});
 
 }  // namespace marvessa

@@ -9,9 +9,6 @@
 // hostile file, and no check of ours could stand in for them.
 #include "exam/presentation/picture_loader.h"
 
-#include <QBuffer>
-#include <QImageReader>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -163,18 +160,8 @@ QByteArray RenderPng(const QByteArray& bytes, const TWmfLayout& layout) {
 
 QImage DecodeWmf(const QByteArray& bytes) {
   const TWmfLayout layout = CheckStructure(bytes);
-  const QSize declared = layout.declared;
-  const std::optional<QByteArray> png =
-      RunIsolated([&] { return RenderPng(bytes, layout); }, kDecoderTimeLimitMs, kMaxDecoderOutputBytes);
-  if (!png) Invalid();
-  QBuffer buffer;
-  buffer.setData(*png);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer, "png");
-  const QSize size = reader.size();
-  if (!PictureSizeAllowed(size.width(), size.height()) || (declared.isValid() && size != declared)) Invalid();
-  QImage image = reader.read();
-  if (image.size() != size) Invalid();
+  QImage image = DrawIsolated([&] { return RenderPng(bytes, layout); }, layout.declared);
+  if (image.isNull()) Invalid();
   return image;
 }
 
