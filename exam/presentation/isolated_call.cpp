@@ -41,6 +41,7 @@ bool WriteAll(int fd, const char* data, qsizetype size) {
   return true;
 }
 
+#ifndef MARVESSA_UNDER_ASAN
 // The address space the process uses now, from /proc/self/statm.
 rlim_t CurrentAddressSpace() {
   char text[128] = {};
@@ -55,6 +56,7 @@ rlim_t CurrentAddressSpace() {
 // Enough for the largest picture drawn (kMaxPicturePixels at 4 bytes) and
 // its PNG twice over.
 constexpr rlim_t kChildExtraMemory = rlim_t(1) << 30;
+#endif
 
 [[noreturn]] void RunChild(int out, const std::function<QByteArray()>& work, int timeLimitMs) {
   // The processor time is capped too, in case the clock is not watched.
