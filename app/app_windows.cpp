@@ -2,6 +2,9 @@
 
 #include "app/main_form.h"
 #include "exam/data/progress_form.h"
+#include "exam/presentation/note_form.h"
+#include "exam/presentation/pict_form.h"
+#include "exam/session/item_windows.h"
 #include "exam/session/name_form.h"
 #include "exam/session/review_form.h"
 #include "exam/session/score_form.h"
@@ -21,6 +24,12 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   scoreForm_ = std::make_unique<TScoreForm>(services.messages);
   reviewForm_ = std::make_unique<TReviewForm>();
   testForm_->SetGradingWindows(*scoreForm_, *reviewForm_);
+  // The note window edits the exam window's tables; the two exhibit
+  // windows come last.
+  noteForm_ = std::make_unique<TNoteForm>(testForm_->Tables().dtCurrentSet, testForm_->Tables().dtQSet);
+  pict1Form_ = std::make_unique<TPict1Form>();
+  pict2Form_ = std::make_unique<TPict2Form>();
+  ConnectItemWindows(*testForm_, *noteForm_, *pict1Form_, *pict2Form_);
 
   // Start Testing shows the exam window in its selection view; it brings
   // the start window back when it closes.
@@ -42,6 +51,10 @@ TApplicationWindows::~TApplicationWindows() {
   samplerForm_.reset();
   aboutForm_.reset();
   dm_.reset();
+  DisconnectItemWindows(*testForm_);
+  pict2Form_.reset();
+  pict1Form_.reset();
+  noteForm_.reset();
   reviewForm_.reset();
   scoreForm_.reset();
   nameForm_.reset();

@@ -15,6 +15,9 @@ class IMessageBox;
 class ISettingsStore;
 class TMainForm;
 class TNameForm;
+class TNoteForm;
+class TPict1Form;
+class TPict2Form;
 class TProgressForm;
 class TReviewForm;
 class TScoreForm;
@@ -44,6 +47,9 @@ class TApplicationWindows {
   TDM& DM() { return *dm_; }
   TAboutForm& AboutForm() { return *aboutForm_; }
   TSamplerForm& SamplerForm() { return *samplerForm_; }
+  TNoteForm& NoteForm() { return *noteForm_; }
+  TPict1Form& Pict1Form() { return *pict1Form_; }
+  TPict2Form& Pict2Form() { return *pict2Form_; }
 
  private:
   std::unique_ptr<TMainForm> mainForm_;
@@ -55,6 +61,9 @@ class TApplicationWindows {
   std::unique_ptr<TDM> dm_;
   std::unique_ptr<TAboutForm> aboutForm_;
   std::unique_ptr<TSamplerForm> samplerForm_;
+  std::unique_ptr<TNoteForm> noteForm_;
+  std::unique_ptr<TPict1Form> pict1Form_;
+  std::unique_ptr<TPict2Form> pict2Form_;
 };
 
 }  // namespace marvessa

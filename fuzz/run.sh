@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang (once, into build/fuzz), makes the seed
 # corpora when they are missing, and runs one target for a while.
 #   fuzz/run.sh TARGET SECONDS [libFuzzer options...]
-# TARGET: table_read, table_write, filter_text, filter_buffer.
+# TARGET: table_read, table_write, filter_text, filter_buffer, wmf, emf.
 # The corpus grows in build/fuzz/corpus/TARGET; crashes land in
 # build/fuzz/findings/TARGET; once fixed, a finding is copied into
 # fuzz/regressions/TARGET/, which the normal test suite replays
@@ -31,6 +31,12 @@ case $target in
   table_read | table_write) seed=$seeds/table ;;
   *) seed=$seeds/$target ;;
 esac
+# Exhibit metafiles: the committed pictures of the format are the seeds.
+if [[ $target == wmf || $target == emf ]]; then
+  seed=$seeds/$target
+  mkdir -p "$seed"
+  cp "$root"/exam/presentation/testdata/*."$target" "$seed"/
+fi
 corpus=$build/corpus/$target
 findings=$build/findings/$target
 mkdir -p "$corpus" "$findings"

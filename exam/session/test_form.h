@@ -94,6 +94,10 @@ class TTestForm : public QMainWindow, public IExamView {
   const Controls& Ui() const { return ui_; }
 
   void Apply(const TExamViewState& state) override;
+  // While the note window is open the item is not laid out again; whoever
+  // creates that window tells here whether it is open.
+  std::function<bool()> NoteWindowOpen;
+  bool NoteWindowVisible() const override { return NoteWindowOpen && NoteWindowOpen(); }
   void ArrangeChoiceButtons();
 
  protected:
