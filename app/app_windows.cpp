@@ -25,7 +25,7 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   reviewForm_ = std::make_unique<TReviewForm>();
   testForm_->SetGradingWindows(*scoreForm_, *reviewForm_);
   // The note window edits the exam window's tables; the two exhibit
-  // windows come last.
+  // windows show the current item's pictures.
   noteForm_ = std::make_unique<TNoteForm>(testForm_->Tables().dtCurrentSet, testForm_->Tables().dtQSet);
   pict1Form_ = std::make_unique<TPict1Form>();
   pict2Form_ = std::make_unique<TPict2Form>();
