@@ -8,11 +8,16 @@
 #include <QString>
 #include <memory>
 
+#include "prefs/pickers.h"
+#include "prefs/program_starter.h"
+
 namespace marvessa {
 
 class IClock;
 class IMessageBox;
 class ISettingsStore;
+class TAboutForm;
+class TExamWindowOptions;
 class TMainForm;
 class TNameForm;
 class TProgressForm;
@@ -23,7 +28,7 @@ class TApplicationWindows {
   struct Services {
     IMessageBox& messages;
     const IClock& clock;
-    const ISettingsStore& settings;
+    ISettingsStore& settings;  // written by the options dialog
   };
   TApplicationWindows(Services services, const QString& programDir);
   ~TApplicationWindows();
@@ -34,12 +39,22 @@ class TApplicationWindows {
   TTestForm& TestForm() { return *testForm_; }
   TProgressForm& ProgressForm() { return *progressForm_; }
   TNameForm& NameForm() { return *nameForm_; }
+  TExamWindowOptions& ExamOptions() { return *examOptions_; }
+  // The one about window of the exam window's and the sampler's Help menus.
+  TAboutForm& AboutForm() { return *aboutForm_; }
 
  private:
   std::unique_ptr<TMainForm> mainForm_;
   std::unique_ptr<TTestForm> testForm_;
   std::unique_ptr<TProgressForm> progressForm_;
   std::unique_ptr<TNameForm> nameForm_;
+
+  // The options: the platform's font and file dialogs, starting programs.
+  TQtFontPicker fontPicker_;
+  TQtFilePicker filePicker_;
+  TPosixProgramStarter starter_;
+  std::unique_ptr<TExamWindowOptions> examOptions_;
+  std::unique_ptr<TAboutForm> aboutForm_;
 };
 
 }  // namespace marvessa

@@ -26,6 +26,7 @@ namespace marvessa {
 class IClock;
 class IMessageBox;
 class ISettingsStore;
+struct TSettings;
 class TKZTimeCounter;
 class TQuestionTables;
 class TResponseTable;
@@ -99,6 +100,8 @@ struct TExamOptions {
   bool operator==(const TExamOptions&) const = default;
 };
 TExamOptions LoadExamOptions(const ISettingsStore& store);
+// The four that the session uses of the window's settings.
+TExamOptions ExamOptionsOf(const TSettings& settings);
 
 class TExamSession {
  public:
