@@ -24,16 +24,19 @@ TItemFonts ItemFontsOf(const TSettings& s) {
 
 TExamWindowOptions::TExamWindowOptions(TTestForm& window, Services services, QString defaultCalcPath)
     : window_(window), services_(services), defaultCalcPath_(std::move(defaultCalcPath)) {
-  form_ = std::make_unique<TOptionsForm>(services_.fonts, services_.files, &window_);
+  form_ = new TOptionsForm(services_.fonts, services_.files, &window_);
   calculator_ = std::make_unique<TRunCommand>(services_.starter, *window_.Ui().ScrollBox1->Ui().CalcButton);
   window_.Handlers().Preferences1Click = [this] { Preferences1Click(); };
   window_.Handlers().CalcButtonClick = [this] { calculator_->Run(); };
 }
 
 TExamWindowOptions::~TExamWindowOptions() {
+  delete form_.data();
   window_.Handlers().Preferences1Click = nullptr;
   window_.Handlers().CalcButtonClick = nullptr;
 }
+
+TOptionsForm& TExamWindowOptions::OptionsForm() { return *form_; }
 
 void TExamWindowOptions::LoadSettings() {
   settings_ = ReadSettings(services_.store, defaultCalcPath_);

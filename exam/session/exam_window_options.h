@@ -3,6 +3,7 @@
 // reads them while the exam window is created (LoadSettings), binds the
 // item area's fonts, the "Learn Now" button, the timer and the calculator
 // button to them, and opens the options dialog from "&Options...".
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -28,7 +29,8 @@ class TExamWindowOptions : public IOptionsTarget {
     IFontPicker& fonts;
     IFilePicker& files;
   };
-  // Takes over the window's "&Options..." item and calculator button.
+  // Takes over the window's "&Options..." item and calculator button; lives
+  // no longer than the window.
   // defaultCalcPath: the CalcPath of an empty store.
   TExamWindowOptions(TTestForm& window, Services services, QString defaultCalcPath);
   ~TExamWindowOptions() override;
@@ -41,7 +43,7 @@ class TExamWindowOptions : public IOptionsTarget {
   void Preferences1Click();
 
   const TSettings& Settings() const { return settings_; }
-  TOptionsForm& OptionsForm() { return *form_; }
+  TOptionsForm& OptionsForm();
   const TRunCommand& Calculator() const { return *calculator_; }
 
   // IOptionsTarget
@@ -59,7 +61,9 @@ class TExamWindowOptions : public IOptionsTarget {
   Services services_;
   QString defaultCalcPath_;
   TSettings settings_;
-  std::unique_ptr<TOptionsForm> form_;
+  // The window owns its dialog (which stays centred over it); it is gone
+  // here once the window is.
+  QPointer<TOptionsForm> form_;
   std::unique_ptr<TRunCommand> calculator_;
 };
 
