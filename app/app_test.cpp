@@ -19,10 +19,13 @@
 #include "app/single_instance.h"
 #include "engine/session.h"
 #include "exam/data/test_bank.h"
+#include "exam/session/exam_window_options.h"
 #include "exam/session/test_form.h"
 #include "prefs/clock.h"
+#include "prefs/about_form.h"
 #include "prefs/error_display.h"
 #include "prefs/message_box.h"
+#include "prefs/options_form.h"
 #include "prefs/settings_store.h"
 #include "sampler/sampler_form.h"
 #include "testing/temp_dir.h"
@@ -174,6 +177,26 @@ TEST_F(StartWindowTest, TestSamplerOpensTheSamplerAndComesBack) {
   EXPECT_EQ(box.Last().kind, TMsgKind::Error);
   EXPECT_TRUE(main.isVisible());
   EXPECT_FALSE(sampler.isVisible());
+}
+
+TEST_F(StartWindowTest, ExamWindowMenusOpenTheAboutWindowAndTheOptions) {
+  TApplicationWindows windows({box, clock, settings}, QString::fromStdString(folder.Path()));
+  TTestForm& exam = windows.TestForm();
+  bool aboutShown = false, optionsShown = false;
+  QTimer::singleShot(0, &windows.AboutForm(), [&] {
+    aboutShown = windows.AboutForm().isVisible();
+    windows.AboutForm().Ui().OKButton->click();
+  });
+  exam.Ui().About1->trigger();
+  TOptionsForm& options = windows.ExamOptions().OptionsForm();
+  QTimer::singleShot(0, &options, [&] {
+    optionsShown = options.isVisible();
+    options.reject();
+  });
+  exam.Ui().Preferences1->trigger();
+  EXPECT_TRUE(aboutShown);
+  EXPECT_TRUE(optionsShown);
+  EXPECT_TRUE(settings.Value("TimerOn").isNull());  // closed by its frame: nothing written
 }
 
 TEST(PasswordDialog, AddsRemovesAndConfirms) {

@@ -5,6 +5,7 @@
 #include "exam/presentation/note_form.h"
 #include "exam/presentation/pict_form.h"
 #include "exam/session/item_windows.h"
+#include "exam/session/exam_window_options.h"
 #include "exam/session/name_form.h"
 #include "exam/session/review_form.h"
 #include "exam/session/score_form.h"
@@ -18,6 +19,11 @@ namespace marvessa {
 TApplicationWindows::TApplicationWindows(Services services, const QString& programDir) {
   mainForm_ = std::make_unique<TMainForm>(programDir);
   testForm_ = std::make_unique<TTestForm>(TTestForm::Services{services.messages, services.clock, services.settings});
+  // The exam window reads its settings as it is created.
+  examOptions_ = std::make_unique<TExamWindowOptions>(
+      *testForm_, TExamWindowOptions::Services{services.settings, starter_, fontPicker_, filePicker_},
+      DefaultCalcPath());
+  examOptions_->LoadSettings();
   progressForm_ = std::make_unique<TProgressForm>();
   nameForm_ = std::make_unique<TNameForm>(services.clock);
   testForm_->SetDialogs(*progressForm_, *nameForm_);
@@ -40,6 +46,7 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   // &Sampler" opens it; closing it brings the start window back.
   dm_ = std::make_unique<TDM>();
   aboutForm_ = std::make_unique<TAboutForm>();
+  testForm_->Handlers().About1Click = [this] { aboutForm_->exec(); };
   samplerForm_ = std::make_unique<TSamplerForm>(TSamplerForm::Services{*dm_, services.messages});
   samplerForm_->OnAbout = [this] { aboutForm_->exec(); };
   mainForm_->OnSampler = [this] { samplerForm_->Execute(); };
@@ -59,6 +66,7 @@ TApplicationWindows::~TApplicationWindows() {
   scoreForm_.reset();
   nameForm_.reset();
   progressForm_.reset();
+  examOptions_.reset();
   testForm_.reset();
   mainForm_.reset();
 }

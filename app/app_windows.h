@@ -8,11 +8,15 @@
 #include <QString>
 #include <memory>
 
+#include "prefs/pickers.h"
+#include "prefs/program_starter.h"
+
 namespace marvessa {
 
 class IClock;
 class IMessageBox;
 class ISettingsStore;
+class TExamWindowOptions;
 class TMainForm;
 class TNameForm;
 class TNoteForm;
@@ -31,7 +35,7 @@ class TApplicationWindows {
   struct Services {
     IMessageBox& messages;
     const IClock& clock;
-    const ISettingsStore& settings;
+    ISettingsStore& settings;  // written by the options dialog
   };
   TApplicationWindows(Services services, const QString& programDir);
   ~TApplicationWindows();
@@ -42,9 +46,11 @@ class TApplicationWindows {
   TTestForm& TestForm() { return *testForm_; }
   TProgressForm& ProgressForm() { return *progressForm_; }
   TNameForm& NameForm() { return *nameForm_; }
+  TExamWindowOptions& ExamOptions() { return *examOptions_; }
   TScoreForm& ScoreForm() { return *scoreForm_; }
   TReviewForm& ReviewForm() { return *reviewForm_; }
   TDM& DM() { return *dm_; }
+  // The one about window of the exam window's and the sampler's Help menus.
   TAboutForm& AboutForm() { return *aboutForm_; }
   TSamplerForm& SamplerForm() { return *samplerForm_; }
   TNoteForm& NoteForm() { return *noteForm_; }
@@ -56,6 +62,11 @@ class TApplicationWindows {
   std::unique_ptr<TTestForm> testForm_;
   std::unique_ptr<TProgressForm> progressForm_;
   std::unique_ptr<TNameForm> nameForm_;
+  // The options: the platform's font and file dialogs, starting programs.
+  TQtFontPicker fontPicker_;
+  TQtFilePicker filePicker_;
+  TPosixProgramStarter starter_;
+  std::unique_ptr<TExamWindowOptions> examOptions_;
   std::unique_ptr<TScoreForm> scoreForm_;
   std::unique_ptr<TReviewForm> reviewForm_;
   std::unique_ptr<TDM> dm_;

@@ -6,18 +6,21 @@
 #include "exam/session/exam_actions.h"
 #include "exam/session/time_counter.h"
 #include "prefs/message_box.h"
+#include "prefs/settings.h"
 #include "prefs/settings_store.h"
 
 namespace marvessa {
 
-TExamOptions LoadExamOptions(const ISettingsStore& store) {
+TExamOptions ExamOptionsOf(const TSettings& s) {
   TExamOptions o;
-  o.ShowLearnBtn = ReadBoolean(store, "ShowLearnBtn", false);
-  o.ShowCalcBtn = ReadBoolean(store, "ShowCalcBtn", true);
-  o.TimerOn = ReadBoolean(store, "TimerOn", true);
-  o.DefaultTime = ReadInteger(store, "DefaultTime", 90);
+  o.ShowLearnBtn = s.ShowLearnBtn;
+  o.TimerOn = s.TimerOn;
+  o.ShowCalcBtn = s.ShowCalcBtn;
+  o.DefaultTime = s.DefaultTime;
   return o;
 }
+
+TExamOptions LoadExamOptions(const ISettingsStore& store) { return ExamOptionsOf(ReadSettings(store, QString())); }
 
 TExamSession::TExamSession(Services services, TExamOptions options)
     : services_(services),

@@ -29,6 +29,7 @@ class IMessageBox;
 class IReviewList;
 class IScoreReport;
 class ISettingsStore;
+struct TSettings;
 class TKZTimeCounter;
 class TQuestionTables;
 class TResponseTable;
@@ -102,6 +103,8 @@ struct TExamOptions {
   bool operator==(const TExamOptions&) const = default;
 };
 TExamOptions LoadExamOptions(const ISettingsStore& store);
+// The four that the session uses of the window's settings.
+TExamOptions ExamOptionsOf(const TSettings& settings);
 
 class TExamSession {
  public:
