@@ -6,7 +6,7 @@ set -euo pipefail
 flavour=${1:-release}
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev locales libsqlite3-dev qt6-base-dev)
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev locales libsqlite3-dev qt6-base-dev fonts-liberation2 fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
