@@ -39,7 +39,7 @@ class TPdfText {
       // A word continues the run before it on the same line when it follows
       // within about a blank.
       if (!runs_.empty() && runs_.back().page == page && std::abs(runs_.back().top - w.top) < 0.3 &&
-          w.left > runs_.back().right && w.left - runs_.back().right < 1.5) {
+          w.left > runs_.back().right && w.left - runs_.back().right < 1.2) {
         runs_.back().text += ' ' + w.text;
         runs_.back().right = w.right;
       } else {
