@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
   const bool first = instance.TryLock();
 
   QApplication app(argc, argv);
+  // Before any window: the task bar and the window class take these.
+  QCoreApplication::setApplicationName("Marvessa");
+  QGuiApplication::setApplicationDisplayName("Marvessa");
   if (!first) {
     instance.ActivateRunning();
     return 0;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/dataset_error.h"
 #include "engine/table.h"
 #include "exam/data/random_generator.h"
 #include "prefs/clock.h"
@@ -87,7 +88,11 @@ TExamSetResult TExamSetBuilder::Build(isam::TIsamTable& source, bool fromBank, i
   for (size_t k = 0; k < order.size(); ++k) {
     source.BeginKeySearch();
     source.FieldNamed("Q_ID").SetIntegerValue(order[k]);
-    source.SeekKey();
+    // A question that is not found means a damaged table; copying on would
+    // repeat the previous question in its place.
+    if (!source.SeekKey())
+      throw isam::EDatabaseError("Question " + std::to_string(order[k]) + " (Q_ID) is missing from " +
+                                 source.TableName() + "; the question table is damaged");
     progress.SetPosition(static_cast<int>(k));
     currentSet.BeginAppend();
     CopyQuestion(source, currentSet, fromBank);

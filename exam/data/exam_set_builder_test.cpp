@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/dataset_error.h"
 #include "engine/table.h"
 #include "exam/data/question_tables.h"
 #include "exam/data/random_generator.h"
@@ -155,6 +156,36 @@ TEST_F(ExamSetBuilderTest, UserSetWithGapsAndEmptySources) {
   result = Builder().BuildExamSet(tables.dtQSet);
   EXPECT_EQ(result.ItemCount, 0);
   EXPECT_TRUE(ces.IsTableEmpty());
+  EXPECT_FALSE(progress.visible);
+}
+
+}  // namespace
+}  // namespace marvessa
+
+namespace marvessa {
+namespace {
+
+// Deletes the bank question with that Q_ID (the bank is closed before and after).
+void DeleteQuestion(isam::TIsamTable& bank, int id) {
+  bank.Open();
+  bank.BeginKeySearch();
+  bank.FieldNamed("Q_ID").SetIntegerValue(id);
+  ASSERT_TRUE(bank.SeekKey());
+  bank.DeleteRecord();
+  bank.Close();
+}
+
+TEST_F(ExamSetBuilderTest, AQuestionMissingFromTheBankIsAnErrorNotACopyOfTheLastOne) {
+  // Bank record numbers stand for Q_IDs; with Q_ID 5 gone, record number 5
+  // names a question that no search finds.
+  DeleteQuestion(tables.dtQSet, 5);
+  OpenBank("Q_EXAM_N<>0");
+  try {
+    Builder().BuildExamSet(tables.dtQSet);
+    FAIL() << "no error";
+  } catch (const isam::EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "Question 5 (Q_ID) is missing from qvault.DAT; the question table is damaged");
+  }
   EXPECT_FALSE(progress.visible);
 }
 

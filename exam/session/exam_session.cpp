@@ -1,10 +1,10 @@
 #include "exam/session/exam_session.h"
 
 #include "engine/table.h"
-#include "exam/data/qt_text.h"
 #include "exam/data/question_tables.h"
 #include "exam/data/response_table.h"
 #include "exam/session/exam_actions.h"
+#include "exam/session/time_counter.h"
 #include "prefs/message_box.h"
 #include "prefs/settings_store.h"
 
@@ -20,8 +20,12 @@ TExamOptions LoadExamOptions(const ISettingsStore& store) {
 }
 
 TExamSession::TExamSession(Services services, TExamOptions options)
-    : services_(services), options_(options) {
+    : services_(services),
+      options_(options),
+      timer1_(std::make_unique<TKZTimeCounter>(services.clock, TTimeText::FromLocale())) {
   state_.learnVisible = options_.ShowLearnBtn;
+  state_.calcVisible = options_.ShowCalcBtn;
+  timer1_->OnTimer = [this] { Timer1Timer(); };
   services_.tables.dsCurrentSet.OnDataChange = [this](isam::TIsamDataSource&, isam::TIsamField* field) {
     dsCurrentSetDataChange(field);
   };
@@ -29,58 +33,60 @@ TExamSession::TExamSession(Services services, TExamOptions options)
 
 TExamSession::~TExamSession() { services_.tables.dsCurrentSet.OnDataChange = nullptr; }
 
+void TExamSession::SetDialogs(IStartDialog& startDialog, IProgress& progress) {
+  startDialog_ = &startDialog;
+  progress_ = &progress;
+  // A Random Exam keeps the time the field last had; the first one in a
+  // process starts from the default time too.
+  startDialog_->SetTimeMinutes(options_.DefaultTime);
+}
+
+void TExamSession::SetOptions(const TExamOptions& options) {
+  const bool timerChanged = options.TimerOn != options_.TimerOn;
+  options_ = options;
+  state_.learnVisible = options_.ShowLearnBtn;
+  state_.calcVisible = options_.ShowCalcBtn;
+  if (timerChanged) StartTimer();  // shows the state as well
+  else Show();
+}
+
 void TExamSession::Execute(int action) {
-  if (action < 0 || action >= kExamActionCount) return;
-  switch (kExamActions[static_cast<size_t>(action)].source) {
-    case TExamSource::Bank: StartBankExam(action); break;
-    case TExamSource::RandomBank: RunRandomExam(action); break;
-    case TExamSource::UserSet: RunUserExam(action); break;
-  }
+  if (action < 0 || action >= kExamActionCount || !startDialog_) return;
+  const TExamAction& a = kExamActions[static_cast<size_t>(action)];
+  if (!PrepareStart(a)) return;
+  StartExam(a.source);
 }
 
-void TExamSession::StartBankExam(int action) {
-  const TExamAction& a = kExamActions[static_cast<size_t>(action)];
-  PrepareStartDialog(false);
-  services_.startDialog.SetCaption(a.dialogCaption);
-  examTitle_ = a.examTitle;
-  services_.tables.dtQSet.SetFilter(a.filter);
-  StartExam();
-}
-
-void TExamSession::RunRandomExam(int action) {
-  const TExamAction& a = kExamActions[static_cast<size_t>(action)];
-  services_.startDialog.SetCaption(a.dialogCaption);
-  PrepareStartDialog(true);
-  examTitle_ = a.examTitle;
-  services_.tables.dtQSet.SetFilter(kEligibleFilter);
-  // The time field keeps the value it had when the dialog last closed.
-  if (!ConfirmStart()) return;
-  state_.label3 = examTitle_;
-  mode_ = Idle;
+// Everything before the start dialog, by the kind of exam; false when the
+// exam cannot start (an empty user set).
+bool TExamSession::PrepareStart(const TExamAction& a) {
   isam::TIsamTable& bank = services_.tables.dtQSet;
-  bank.SetFiltered(true);
-  bank.Open();
-  TExamSetBuilder builder{services_.tables.dtCurrentSet, services_.progress, random_, services_.clock};
-  TExamSetResult result = builder.BuildRandomSet(bank, services_.startDialog.QuestionCount());
-  firstRecNo_ = result.FirstRecNo;
-  itemCount_ = result.ItemCount;
-  ResetResponses(services_.tables.dtCurrentSet, services_.responses);
-  BeginAnswering();
-}
-
-void TExamSession::RunUserExam(int action) {
-  const TExamAction& a = kExamActions[static_cast<size_t>(action)];
-  isam::TIsamTable& users = services_.tables.dtUserSet;
-  users.Open();
-  if (users.IsTableEmpty()) {
-    users.Close();
-    services_.messages.Ask(TMsgKind::Information, "Marvessa", "User defined question set is empty!", mbOK);
-    return;
+  switch (a.source) {
+    case TExamSource::Bank:
+      PrepareStartDialog(false);
+      startDialog_->SetCaption(a.dialogCaption);
+      bank.SetFilter(a.filter);
+      break;
+    case TExamSource::RandomBank:
+      startDialog_->SetCaption(a.dialogCaption);
+      PrepareStartDialog(true);
+      bank.SetFilter(kEligibleFilter);
+      break;
+    case TExamSource::UserSet: {
+      isam::TIsamTable& users = services_.tables.dtUserSet;
+      users.Open();
+      if (users.IsTableEmpty()) {
+        users.Close();
+        services_.messages.Ask(TMsgKind::Information, "Marvessa", "User defined question set is empty!", mbOK);
+        return false;
+      }
+      PrepareStartDialog(false);
+      startDialog_->SetCaption(a.dialogCaption);
+      break;
+    }
   }
-  PrepareStartDialog(false);
-  services_.startDialog.SetCaption(a.dialogCaption);
   examTitle_ = a.examTitle;
-  StartUserExam();
+  return true;
 }
 
 void TExamSession::PrepareStartDialog(bool enableCount) {
@@ -90,54 +96,62 @@ void TExamSession::PrepareStartDialog(bool enableCount) {
   bank.SetFiltered(true);
   int eligible = bank.CountRecords();
   bank.Close();
-  services_.startDialog.SetQuestionCount(eligible, eligible, enableCount);
+  startDialog_->SetQuestionCount(eligible, eligible, enableCount);
 }
 
 bool TExamSession::ConfirmStart() {
-  if (!services_.startDialog.Execute()) return false;
+  if (!startDialog_->Execute()) return false;
   // BitBtn1Click
-  candidateName_ = services_.startDialog.CandidateName();
-  timeLimit_ = services_.startDialog.TimeMinutes() / 1440.0;
+  candidateName_ = startDialog_->CandidateName();
+  timeLimit_ = startDialog_->TimeMinutes() / 1440.0;
   return true;
 }
 
-void TExamSession::StartExam() {
-  services_.startDialog.SetTimeMinutes(options_.DefaultTime);
+void TExamSession::StartExam(TExamSource source) {
+  // The time field of a Random Exam keeps its last value.
+  if (source != TExamSource::RandomBank) startDialog_->SetTimeMinutes(options_.DefaultTime);
   if (!ConfirmStart()) return;
   state_.label3 = examTitle_;
   mode_ = Idle;
-  isam::TIsamTable& bank = services_.tables.dtQSet;
-  bank.SetFiltered(true);
-  bank.Open();
-  TExamSetBuilder builder{services_.tables.dtCurrentSet, services_.progress, random_, services_.clock};
-  TExamSetResult result = builder.BuildExamSet(bank);
-  firstRecNo_ = result.FirstRecNo;
-  itemCount_ = result.ItemCount;
-  ResetResponses(services_.tables.dtCurrentSet, services_.responses);
+  try {
+    BuildSet(source, source == TExamSource::RandomBank ? startDialog_->QuestionCount() : -1);
+  } catch (...) {
+    // A set that failed part-way (a damaged bank) must not strand the
+    // window: the tables close and the selection view stays usable for the
+    // next start. The error itself is shown by the caller's error display.
+    try {
+      CloseCurrentExam();
+    } catch (...) {
+    }
+    throw;
+  }
+  state_.noteVisible = source != TExamSource::UserSet;  // notes belong to bank items
   BeginAnswering();
 }
 
-void TExamSession::StartUserExam() {
-  services_.startDialog.SetTimeMinutes(options_.DefaultTime);
-  if (!ConfirmStart()) return;
-  state_.label3 = examTitle_;
-  mode_ = Idle;
-  isam::TIsamTable& users = services_.tables.dtUserSet;
-  if (!users.Active()) users.Open();
-  TExamSetBuilder builder{services_.tables.dtCurrentSet, services_.progress, random_, services_.clock};
-  TExamSetResult result = builder.BuildUserSet(users);
+void TExamSession::BuildSet(TExamSource source, int count) {
+  TExamSetBuilder builder{services_.tables.dtCurrentSet, *progress_, random_, services_.clock};
+  TExamSetResult result;
+  if (source == TExamSource::UserSet) {
+    isam::TIsamTable& users = services_.tables.dtUserSet;
+    if (!users.Active()) users.Open();
+    result = builder.BuildUserSet(users);
+  } else {
+    isam::TIsamTable& bank = services_.tables.dtQSet;
+    bank.SetFiltered(true);
+    bank.Open();
+    result = source == TExamSource::RandomBank ? builder.BuildRandomSet(bank, count) : builder.BuildExamSet(bank);
+  }
   firstRecNo_ = result.FirstRecNo;
   itemCount_ = result.ItemCount;
   ResetResponses(services_.tables.dtCurrentSet, services_.responses);
-  state_.noteVisible = false;  // notes belong to bank items
-  BeginAnswering();
 }
 
 void TExamSession::BeginAnswering() {
   mode_ = Answering;
   ExamControls();
   services_.tables.dtCurrentSet.MoveFirst();
-  if (OnStartTimer) OnStartTimer();
+  StartTimer();
 }
 
 void TExamSession::ExamControls() {
@@ -146,8 +160,10 @@ void TExamSession::ExamControls() {
   state_.buttonBarVisible = true;
   state_.titleVisible = false;
   state_.itemLabelsVisible = true;
-  state_.timeVisible = options_.TimerOn;
-  state_.reviewLabelsVisible = false;
+  state_.markBoxVisible = true;
+  state_.timeVisible = true;
+  state_.reviewLabelVisible = false;
+  state_.correctLabelVisible = false;
   state_.gradeCaption = "Grade Now";
   state_.examsMenuEnabled = false;
   state_.printEnabled = true;
@@ -155,42 +171,17 @@ void TExamSession::ExamControls() {
   Show();
 }
 
-void TExamSession::dsCurrentSetDataChange(isam::TIsamField*) {
-  if (mode_ != Answering && mode_ != Reviewing) return;
-  if (services_.view.NoteWindowVisible()) return;
-  isam::TIsamTable& set = services_.tables.dtCurrentSet;
-  if (!set.Active()) return;
-  if (set.IsTableEmpty()) {
-    // An exam without items (a practice exam the bank has no questions
-    // for): nothing to show and nowhere to go.
-    state_.prevEnabled = state_.nextEnabled = false;
-    state_.label1 = QString("Item 0 of %1").arg(itemCount_);
-    state_.label2.clear();
-    state_.itemText.clear();
-    state_.marked = false;
-    Show();
-    return;
-  }
-  const int r = set.RecordNumber();
-  state_.prevEnabled = r != firstRecNo_;
-  state_.nextEnabled = r != itemCount_;
-  state_.label1 = QString("Item %1 of %2").arg(r).arg(itemCount_);
-  state_.label2 = QString("Item ID: %1").arg(set.FieldNamed("Q_OR_NUMBER").IntegerValue());
-  // Until the item layout exists the item area shows the question text.
-  state_.itemText = ToQString(set.FieldNamed("Q_TEXT").StringValue());
-  if (r >= 1 && r <= services_.responses.Count()) state_.marked = services_.responses.ForRecord(r).Marked;
-  Show();
+void TExamSession::SetExamMode(TExamMode mode) {
+  mode_ = mode;
+  if (mode_ != Idle) dsCurrentSetDataChange(nullptr);
 }
 
 void TExamSession::PrevButtonClick() { services_.tables.dtCurrentSet.MovePrior(); }
 
 void TExamSession::NextButtonClick() { services_.tables.dtCurrentSet.MoveNext(); }
 
-void TExamSession::MarkBoxClick(bool checked) {
-  isam::TIsamTable& set = services_.tables.dtCurrentSet;
-  if (mode_ == Idle || !set.Active() || set.IsTableEmpty()) return;
-  services_.responses.ForRecord(set.RecordNumber()).Marked = checked;
-  state_.marked = checked;
+void TExamSession::GradeButtonClick() {
+  if (OnGradeButtonClick) OnGradeButtonClick();
 }
 
 void TExamSession::Button3Click() {
@@ -211,9 +202,10 @@ void TExamSession::CloseCurrentExam() {
   state_.titleVisible = true;
   state_.examsMenuEnabled = true;
   state_.itemLabelsVisible = false;
-  state_.timeVisible = false;
-  if (OnStopTimer) OnStopTimer();
-  state_.reviewLabelsVisible = false;
+  state_.markBoxVisible = false;
+  state_.correctLabelVisible = false;
+  StopTimer();
+  state_.reviewLabelVisible = false;
   state_.printEnabled = false;
   state_.itemViewVisible = false;
   state_.selectionVisible = true;

@@ -1,18 +1,21 @@
 #pragma once
 // TExamSession: the logic of the exam window. It runs one exam at a time:
 // the candidate picks one of the ten exam actions, confirms the start dialog,
-// the current exam set is built, the items are walked, and closing the exam
-// returns the window to its selection view.
+// the current exam set is built, the items are walked and answered against
+// the clock, and closing the exam returns the window to its selection view.
 //
 // The window's look is described by TExamViewState; the session changes it
 // and hands it to its IExamView, so the whole state machine can be driven
 // and checked without a window.
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "exam/data/exam_mode.h"
 #include "exam/data/exam_set_builder.h"
 #include "exam/data/random_generator.h"
+#include "exam/presentation/item_content.h"
+#include "exam/presentation/key_display.h"
 
 namespace isam {
 class TIsamField;
@@ -23,8 +26,13 @@ namespace marvessa {
 class IClock;
 class IMessageBox;
 class ISettingsStore;
+class TKZTimeCounter;
 class TQuestionTables;
 class TResponseTable;
+class TTimeText;
+struct ItemResponse;
+struct TExamAction;
+enum class TExamSource;
 
 // The start dialog TNameForm as the session uses it.
 class IStartDialog {
@@ -48,19 +56,31 @@ struct TExamViewState {
   bool itemViewVisible = false;  // ScrollBox1
   bool buttonBarVisible = false; // Panel2
   bool titleVisible = true;      // the large title
-  bool itemLabelsVisible = false;  // Label1, Label2, MarkBox, Label3
+  bool itemLabelsVisible = false;  // Label1, Label2, Label3
+  bool markBoxVisible = false;   // MarkBox
   bool timeVisible = false;      // TimeLabel
-  bool reviewLabelsVisible = false;  // ReviewLabel, CorrectLabel
+  QString timeText;              // its text, as formatted (designators are "\r")
+  bool reviewLabelVisible = false;   // ReviewLabel
+  bool correctLabelVisible = false;  // CorrectLabel, in the place of the mark box
   bool examsMenuEnabled = true;
   bool printEnabled = false;
   bool learnEnabled = true;
   bool learnVisible = false;
   bool noteVisible = true;
+  bool calcVisible = true;       // CalcButton
   QString gradeCaption = "&Grade Now";
   QString label1, label2, label3;
   bool prevEnabled = false, nextEnabled = false;
   bool marked = false;
-  QString itemText;  // the question text of the current item
+
+  // The item on screen (none in an exam without items).
+  bool hasItem = false;
+  TItemContent item;
+  // Moves on each time the item is to be laid out afresh (a change of
+  // item); other changes of the state leave the layout and scroll position.
+  int layoutSerial = 0;
+  TAnswerFlags shown{};  // the checked selectors
+  TKeyDisplay key;       // explanation, aqua labels, verdict
 };
 
 class IExamView {
@@ -76,6 +96,7 @@ struct TExamOptions {
   bool TimerOn = true;
   bool ShowCalcBtn = true;
   int DefaultTime = 90;
+  bool operator==(const TExamOptions&) const = default;
 };
 TExamOptions LoadExamOptions(const ISettingsStore& store);
 
@@ -84,8 +105,6 @@ class TExamSession {
   struct Services {
     TQuestionTables& tables;
     TResponseTable& responses;
-    IStartDialog& startDialog;
-    IProgress& progress;
     IMessageBox& messages;
     const IClock& clock;
     IExamView& view;
@@ -95,12 +114,30 @@ class TExamSession {
   TExamSession(const TExamSession&) = delete;
   TExamSession& operator=(const TExamSession&) = delete;
 
+  // The start dialog and the progress window are created after the exam
+  // window; no exam starts before they are given. The time field starts at
+  // DefaultTime.
+  void SetDialogs(IStartDialog& startDialog, IProgress& progress);
+
+  // ---- Options: the one copy; the options dialog sets them ----
+  const TExamOptions& Options() const { return options_; }
+  // Shows or hides the learn and calculator buttons; a change of TimerOn
+  // runs StartTimer (a new count of the full limit, or no time shown).
+  void SetOptions(const TExamOptions& options);
+
   // ---- Actions ----
   // One of the ten exam actions by its index in kExamActions.
   void Execute(int action);
   void PrevButtonClick();
   void NextButtonClick();
   void MarkBoxClick(bool checked);
+  // Answer capture: the selectors' states after the click.
+  void RadioButton1Click(const TAnswerFlags& checked);
+  void CheckBoxClick(int n, bool checked);  // n = 0 .. 5
+  void ALabelClick(int n);                   // n = 0 .. 5
+  void LearnButtonClick();
+  // "&Grade Now" (also after the time ran out): runs OnGradeButtonClick.
+  void GradeButtonClick();
   // "E&xit Exam": asks, and closes the exam on Yes.
   void Button3Click();
   void CloseCurrentExam();
@@ -110,41 +147,63 @@ class TExamSession {
 
   // ---- Steps, for the actions above and the windows that join later ----
   void PrepareStartDialog(bool enableCount);
-  void StartExam();
-  void StartUserExam();
+  // The one start path of every exam: start dialog, preparation of the
+  // current exam set from its source, responses reset, answering begins.
+  void StartExam(TExamSource source);
   void ExamControls();
   void dsCurrentSetDataChange(isam::TIsamField* field);
+  void ShowAnswerKey();
+  void HideAnswerKey();
+  void UpdateKeyDisplay();
+
+  // ---- Timer ----
+  void StartTimer();
+  void Timer1Timer();
+  void TimeExpired();
+  // Grading and closing the exam: no time shown, no ticks.
+  void StopTimer();
+  TKZTimeCounter& Timer1() { return *timer1_; }
+  void SetTimeFormat(const TTimeText& format);
+  double TimeUsed() const { return timeUsed_; }
 
   // ---- State ----
   TExamMode ExamMode() const { return mode_; }
-  void SetExamMode(TExamMode mode) { mode_ = mode; }
+  // Enters a mode and shows the current item as that mode shows it.
+  void SetExamMode(TExamMode mode);
   const QString& ExamTitle() const { return examTitle_; }
   const QString& CandidateName() const { return candidateName_; }
   int ItemCount() const { return itemCount_; }
   int FirstRecNo() const { return firstRecNo_; }
   double TimeLimit() const { return timeLimit_; }
-  const TExamOptions& Options() const { return options_; }
   const TExamViewState& View() const { return state_; }
+  // For the windows that join: they change the look and hand it back.
+  TExamViewState& MutableView() { return state_; }
+  void Show() { services_.view.Apply(state_); }
   TRandomGenerator& Random() { return random_; }
-  // Called where the exam timer starts and stops.
-  std::function<void()> OnStartTimer, OnStopTimer;
+
+  // Hooks the windows of grading and review fill in.
+  std::function<void()> OnGradeButtonClick;
 
  private:
-  void StartBankExam(int action);
-  void RunRandomExam(int action);
-  void RunUserExam(int action);
+  bool PrepareStart(const TExamAction& action);
   bool ConfirmStart();
+  void BuildSet(TExamSource source, int count);
   void BeginAnswering();
-  void Show() { services_.view.Apply(state_); }
+  // The current record's entry, or null with no item.
+  ItemResponse* CurrentResponse();
+  void AfterCapture(bool written);
 
   Services services_;
+  IStartDialog* startDialog_ = nullptr;
+  IProgress* progress_ = nullptr;
   TExamOptions options_;
   TExamViewState state_;
   TExamMode mode_ = Idle;
   QString examTitle_, candidateName_;
   int itemCount_ = 0, firstRecNo_ = 0;
-  double timeLimit_ = 0;
+  double timeLimit_ = 0, timeUsed_ = 0;
   TRandomGenerator random_;
+  std::unique_ptr<TKZTimeCounter> timer1_;
 };
 
 }  // namespace marvessa

@@ -1,68 +1,13 @@
 // The exam session's state machine without any window: a scripted start
 // dialog, a recording view, the scripted message box.
-#include "exam/session/exam_session.h"
+#include <filesystem>
 
-#include <gtest/gtest.h>
-
-#include "exam/data/question_tables.h"
-#include "exam/data/response_table.h"
-#include "exam/data/test_bank.h"
-#include "exam/session/exam_actions.h"
-#include "prefs/clock.h"
-#include "prefs/message_box.h"
+#include "exam/session/exam_session_doubles.h"
 
 namespace marvessa {
 namespace {
 
-struct TScriptedStartDialog : IStartDialog {
-  QString caption;
-  int maximum = 0, count = 0, minutes = 0;
-  bool countEnabled = false, ok = true;
-  int shown = 0;
-  void SetCaption(const QString& c) override { caption = c; }
-  void SetQuestionCount(int m, int v, bool e) override {
-    maximum = m;
-    count = v;
-    countEnabled = e;
-  }
-  void SetTimeMinutes(int m) override { minutes = std::clamp(m, 1, 600); }
-  bool Execute() override {
-    ++shown;
-    return ok;
-  }
-  QString CandidateName() const override { return "Kim"; }
-  int TimeMinutes() const override { return minutes; }
-  int QuestionCount() const override { return count; }
-};
-
-struct TRecordingView : IExamView {
-  int applied = 0;
-  TExamViewState last;
-  void Apply(const TExamViewState& s) override {
-    ++applied;
-    last = s;
-  }
-};
-
-struct TNoProgress : IProgress {
-  void Show() override {}
-  void SetMaximum(int) override {}
-  void SetPosition(int) override {}
-  void Close() override {}
-};
-
-class ExamSessionTest : public ::testing::Test {
- protected:
-  testing::TBankFolder folder;
-  TQuestionTables tables;
-  TResponseTable responses;
-  TScriptedStartDialog dialog;
-  TNoProgress progress;
-  TScriptedMessageBox box;
-  TFixedClock clock{QDateTime(QDate(2026, 12, 10), QTime(9, 0), Qt::UTC)};
-  TRecordingView view;
-  TExamSession session{{tables, responses, dialog, progress, box, clock, view}, TExamOptions{}};
-};
+using testing::ExamSessionTest;
 
 TEST_F(ExamSessionTest, AllQuestionsFromStartToExit) {
   session.Execute(FindExamAction("AllQAct"));
@@ -117,6 +62,47 @@ TEST_F(ExamSessionTest, PracticeExamWithoutQuestionsShowsNothing) {
   EXPECT_FALSE(view.last.prevEnabled || view.last.nextEnabled);
   session.MarkBoxClick(true);  // nothing to mark
   EXPECT_EQ(responses.Count(), 0);
+}
+
+TEST_F(ExamSessionTest, RandomExamStartsFromTheDefaultTimeAndThenKeepsItsLast) {
+  TExamOptions o;
+  o.DefaultTime = 45;
+  TExamSession fresh{{tables, responses, box, clock, view}, o};
+  testing::TScriptedStartDialog first;
+  first.ok = false;
+  fresh.SetDialogs(first, progress);
+  fresh.Execute(FindExamAction("RandAct"));
+  EXPECT_EQ(first.shown, 1);
+  EXPECT_EQ(first.minutes, 45);
+  first.minutes = 12;  // typed by the candidate
+  fresh.Execute(FindExamAction("RandAct"));
+  EXPECT_EQ(first.minutes, 12);
+}
+
+TEST_F(ExamSessionTest, AFailedPreparationLeavesTheWindowReadyForTheNextExam) {
+  // A damaged bank: Q_ID 5 is gone, so All Questions fails part-way.
+  isam::TIsamTable& bank = tables.dtQSet;
+  bank.Open();
+  bank.BeginKeySearch();
+  bank.FieldNamed("Q_ID").SetIntegerValue(5);
+  ASSERT_TRUE(bank.SeekKey());
+  bank.DeleteRecord();
+  bank.Close();
+
+  EXPECT_THROW(session.Execute(FindExamAction("AllQAct")), std::exception);
+  EXPECT_EQ(session.ExamMode(), Idle);
+  EXPECT_TRUE(view.last.selectionVisible);
+  EXPECT_FALSE(view.last.buttonBarVisible);
+  EXPECT_FALSE(bank.Active() || tables.dtCurrentSet.Active() || tables.dtUserSet.Active());
+
+  // With the bank mended, the next start goes through (before, every later
+  // start failed on the current exam set left open).
+  for (const char* ext : {".DAT", ".IDX", ".BLB"})
+    std::filesystem::copy_file(std::string(MARVESSA_RUNTIME_DIR) + "/qvault" + ext, std::string("qvault") + ext,
+                               std::filesystem::copy_options::overwrite_existing);
+  session.Execute(FindExamAction("AllQAct"));
+  EXPECT_EQ(session.ExamMode(), Answering);
+  EXPECT_EQ(session.ItemCount(), 210);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 
 #include "exam/data/progress_form.h"
 #include "exam/data/test_bank.h"
+#include "exam/presentation/item_pane.h"
 #include "exam/session/choice_layout.h"
 #include "exam/session/name_form.h"
 #include "exam/session/test_form.h"

@@ -6,10 +6,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QFrame>
 #include <QVBoxLayout>
 
 #include "exam/data/progress_form.h"
+#include "exam/presentation/item_pane.h"
 #include "exam/session/name_form.h"
 #include "prefs/error_display.h"
 
@@ -34,11 +35,14 @@ QPushButton* NamedButton(const char* name, const QString& caption, QWidget* pare
 TTestForm::TTestForm(Services services, QWidget* parent) : QMainWindow(parent), services_(services) {
   setObjectName("TTestForm");
   setWindowTitle("Marvessa");
-  setMinimumSize(732, 502);
-  resize(732, 505);
+  // Designed at an outer width of 732 (client 724, the item pane 722), and
+  // never narrower than that; Qt sizes the client area.
+  setMinimumSize(724, 502);
+  resize(724, 505);
   setWindowModality(Qt::ApplicationModal);
 
   auto* central = new QWidget(this);
+  central->setObjectName("ExamContent");
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
@@ -48,28 +52,31 @@ TTestForm::TTestForm(Services services, QWidget* parent) : QMainWindow(parent), 
   BuildHeader(header);
   column->addWidget(header);
   BuildSelectionView(central);
-  BuildItemView(central);
   column->addWidget(ui_.Panel4, 1);
-  column->addWidget(ui_.ScrollBox1, 1);
+  column->addWidget(BuildItemView(central), 1);
   BuildButtonBar(central);
   column->addWidget(ui_.Panel2);
   setCentralWidget(central);
   BuildMenus();
 
-  options_ = LoadExamOptions(services_.settings);
-  Apply(TExamViewState{});
-  ui_.LearnButton->setVisible(options_.ShowLearnBtn);
+  session_ = std::make_unique<TExamSession>(
+      TExamSession::Services{tables_, responses_, services_.messages, services_.clock, *this},
+      LoadExamOptions(services_.settings));
+  ConnectItemView();
+  Apply(session_->View());
   setWindowState(Qt::WindowMaximized);
 }
 
 TTestForm::~TTestForm() = default;
 
 void TTestForm::SetDialogs(TProgressForm& progress, TNameForm& startDialog) {
-  session_ = std::make_unique<TExamSession>(
-      TExamSession::Services{tables_, responses_, startDialog, progress, services_.messages, services_.clock,
-                             *this},
-      options_);
-  Apply(session_->View());
+  session_->SetDialogs(startDialog, progress);
+}
+
+void TTestForm::SetItemFonts(const TItemFonts& fonts) { ui_.ScrollBox1->SetFonts(fonts); }
+
+void TTestForm::RunHook(const std::function<void()>& hook) {
+  if (hook) Guard(hook);
 }
 
 void TTestForm::BuildHeader(QWidget* header) {
@@ -89,6 +96,9 @@ void TTestForm::BuildHeader(QWidget* header) {
   QFont bold = ui_.Label1->font();
   bold.setBold(true);
   for (QLabel* l : {ui_.Label1, ui_.Label3}) l->setFont(bold);
+  QFont verdict("Verdana", 10);
+  verdict.setBold(true);
+  ui_.CorrectLabel->setFont(verdict);
 
   auto* row = new QHBoxLayout(header);
   row->setContentsMargins(4, 2, 8, 2);
@@ -111,26 +121,39 @@ void TTestForm::BuildHeader(QWidget* header) {
   connect(ui_.MarkBox, &QCheckBox::clicked, this, Guarded([this](bool checked) { session_->MarkBoxClick(checked); }));
 }
 
-void TTestForm::BuildItemView(QWidget* parent) {
-  ui_.ScrollBox1 = new QScrollArea(parent);
-  ui_.ScrollBox1->setObjectName("ScrollBox1");
-  ui_.ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  ui_.ScrollBox1->setWidgetResizable(true);
-  auto* pane = new QWidget;
-  pane->setObjectName("QPanel");
-  pane->setAutoFillBackground(true);
-  QPalette white = pane->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  pane->setPalette(white);
-  auto* layout = new QVBoxLayout(pane);
-  layout->setContentsMargins(8, 8, 8, 8);
-  ui_.QText = NamedLabel("QText", "", pane);
-  ui_.QText->setWordWrap(true);
-  ui_.QText->setTextFormat(Qt::PlainText);
-  ui_.QText->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  layout->addWidget(ui_.QText);
-  layout->addStretch();
-  ui_.ScrollBox1->setWidget(pane);
+QWidget* TTestForm::BuildItemView(QWidget* parent) {
+  // The item area sits inside a 1-pixel lowered frame.
+  auto* frame = new QFrame(parent);
+  frame->setObjectName("ItemFrame");
+  frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  frame->setLineWidth(1);
+  auto* inside = new QVBoxLayout(frame);
+  inside->setContentsMargins(0, 0, 0, 0);
+  ui_.ScrollBox1 = new TItemPane(frame);
+  inside->addWidget(ui_.ScrollBox1);
+  ui_.QText = ui_.ScrollBox1->Ui().QText;
+  frame->hide();
+  return frame;
+}
+
+void TTestForm::ConnectItemView() {
+  TItemPane& pane = *ui_.ScrollBox1;
+  pane.OnRadioButton1Click = [this](const TAnswerFlags& checked) { Guard([&] { session_->RadioButton1Click(checked); }); };
+  pane.OnCheckBoxClick = [this](int n, bool checked) { Guard([&] { session_->CheckBoxClick(n, checked); }); };
+  pane.OnALabelClick = [this](int n) { Guard([&] { session_->ALabelClick(n); }); };
+  pane.OnPict1ButtonClick = [this] { RunHook(hooks_.Pict1ButtonClick); };
+  pane.OnPict2ButtonClick = [this] { RunHook(hooks_.Pict2ButtonClick); };
+  pane.OnCalcButtonClick = [this] { RunHook(hooks_.CalcButtonClick); };
+  connect(ui_.LearnButton, &QPushButton::clicked, this, Guarded([this](bool) { session_->LearnButtonClick(); }));
+  connect(ui_.GradeButton, &QPushButton::clicked, this, Guarded([this](bool) { session_->GradeButtonClick(); }));
+  connect(ui_.Button1, &QPushButton::clicked, this, [this] { RunHook(hooks_.Button1Click); });
+  connect(ui_.NoteButton, &QPushButton::clicked, this, [this] { RunHook(hooks_.NoteButtonClick); });
+  connect(ui_.Print1, &QAction::triggered, this, [this] { RunHook(hooks_.Print1Click); });
+  connect(ui_.Print2, &QAction::triggered, this, [this] { RunHook(hooks_.Print2Click); });
+  connect(ui_.Preferences1, &QAction::triggered, this, [this] { RunHook(hooks_.Preferences1Click); });
+  connect(ui_.About1, &QAction::triggered, this, [this] { RunHook(hooks_.About1Click); });
+  // The count goes on under modal windows: the counter ticks in their
+  // event loops as in the window's own.
 }
 
 void TTestForm::BuildButtonBar(QWidget* parent) {
@@ -159,21 +182,31 @@ void TTestForm::BuildButtonBar(QWidget* parent) {
 }
 
 void TTestForm::RunAction(int action) {
-  if (!session_) return;
   Guard([&] { session_->Execute(action); });
 }
 
 void TTestForm::Apply(const TExamViewState& s) {
   ui_.Panel4->setVisible(s.selectionVisible);
-  ui_.ScrollBox1->setVisible(s.itemViewVisible);
+  ui_.ScrollBox1->parentWidget()->setVisible(s.itemViewVisible);
   ui_.ScrollBox1->setEnabled(s.itemViewVisible);
   ui_.Panel2->setVisible(s.buttonBarVisible);
   ui_.TitleLabel->setVisible(s.titleVisible);
-  for (QWidget* w : std::initializer_list<QWidget*>{ui_.Label1, ui_.Label2, ui_.MarkBox, ui_.Label3})
+  for (QWidget* w : std::initializer_list<QWidget*>{ui_.Label1, ui_.Label2, ui_.Label3})
     w->setVisible(s.itemLabelsVisible);
+  ui_.MarkBox->setVisible(s.markBoxVisible);
+  // Designators are carriage returns so that the text parses back; they
+  // are not shown.
+  ui_.TimeLabel->setText(QString(s.timeText).remove(QChar(u'\r')).trimmed());
   ui_.TimeLabel->setVisible(s.timeVisible);
-  ui_.ReviewLabel->setVisible(s.reviewLabelsVisible);
-  ui_.CorrectLabel->setVisible(s.reviewLabelsVisible);
+  ui_.ReviewLabel->setVisible(s.reviewLabelVisible);
+  ui_.CorrectLabel->setVisible(s.correctLabelVisible);
+  ui_.CorrectLabel->setText(s.key.verdict);
+  QPalette verdict = ui_.CorrectLabel->palette();
+  verdict.setColor(QPalette::WindowText, s.key.verdictCorrect ? QColor(0, 0, 0xFF) : QColor(0xFF, 0, 0));
+  ui_.CorrectLabel->setPalette(verdict);
+  ui_.CorrectLabel->setAccessibleDescription(s.key.verdict.isEmpty() ? QString()
+                                             : s.key.verdictCorrect ? "The item was answered correctly"
+                                                                    : "The item was not answered correctly");
   ui_.Exams1->setEnabled(s.examsMenuEnabled);
   ui_.Exams1->menuAction()->setEnabled(s.examsMenuEnabled);
   ui_.Print1->setEnabled(s.printEnabled);
@@ -188,7 +221,20 @@ void TTestForm::Apply(const TExamViewState& s) {
   ui_.PrevButton->setEnabled(s.prevEnabled);
   ui_.NextButton->setEnabled(s.nextEnabled);
   ui_.MarkBox->setChecked(s.marked);
-  ui_.QText->setText(s.itemText);
+
+  // The item: laid out afresh only when it changed, so that ticks of the
+  // timer or a click leave the scroll position alone.
+  TItemPane& pane = *ui_.ScrollBox1;
+  pane.SetCalcVisible(s.calcVisible);
+  if (s.layoutSerial != laidOut_) {
+    laidOut_ = s.layoutSerial;
+    if (s.hasItem)
+      pane.LayoutItem(s.item);
+    else
+      pane.Clear();
+  }
+  pane.ShowChoices(s.shown);
+  pane.ApplyKeyDisplay(s.key);
   if (s.selectionVisible) ArrangeChoiceButtons();
 }
 
@@ -207,6 +253,8 @@ void TTestForm::closeEvent(QCloseEvent* event) {
   if (OnClosed) OnClosed();
 }
 
+// FormResize: the item pane re-wraps its item when its own size changes
+// (TItemPane::resizeEvent); the selection view centres its buttons.
 void TTestForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (ui_.Panel4 && ui_.Panel4->isVisible()) ArrangeChoiceButtons();

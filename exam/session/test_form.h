@@ -11,12 +11,12 @@
 #include "exam/data/response_table.h"
 #include "exam/session/exam_session.h"
 
+class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QScrollArea;
 class QWidget;
 
 namespace marvessa {
@@ -24,8 +24,10 @@ namespace marvessa {
 class IClock;
 class IMessageBox;
 class ISettingsStore;
+class TItemPane;
 class TNameForm;
 class TProgressForm;
+struct TItemFonts;
 
 class TTestForm : public QMainWindow, public IExamView {
   Q_OBJECT
@@ -41,21 +43,39 @@ class TTestForm : public QMainWindow, public IExamView {
   TTestForm(Services services, QWidget* parent = nullptr);
   ~TTestForm() override;
   // The progress window and the start dialog are created after the exam
-  // window; the exam session starts when they exist.
+  // window; no exam starts before they are given.
   void SetDialogs(TProgressForm& progress, TNameForm& startDialog);
 
   TExamSession& Session() { return *session_; }
   TQuestionTables& Tables() { return tables_; }
   TResponseTable& Responses() { return responses_; }
+  // The options dialog hands its values here (the session holds them).
+  void SetOptions(const TExamOptions& options) { session_->SetOptions(options); }
+  // The fonts of the item area (question, answers, explanation).
+  void SetItemFonts(const TItemFonts& fonts);
   // Called when the window has closed (the start window comes back).
   std::function<void()> OnClosed;
 
+  // What the candidate asks for from the windows that other parts of the
+  // program fill in; an empty hook does nothing. "&Grade Now" is the
+  // session's OnGradeButtonClick (the timer runs it too).
+  struct Hooks {
+    std::function<void()> Pict1ButtonClick, Pict2ButtonClick;  // "Exhibit &1", "Exhibit &2"
+    std::function<void()> NoteButtonClick;                     // "&Note"
+    std::function<void()> Button1Click;                        // "Items &Review"
+    std::function<void()> CalcButtonClick;                     // the calculator button
+    std::function<void()> Print1Click, Print2Click;            // this item, all items
+    std::function<void()> Preferences1Click;                   // "&Options..."
+    std::function<void()> About1Click;                         // "Ab&out"
+  };
+  Hooks& Handlers() { return hooks_; }
+
   struct Controls {
-    QWidget* Panel4;        // selection view
-    QScrollArea* ScrollBox1;  // item view
-    QLabel* QText;          // the question text
-    QWidget* Panel2;        // button bar
-    QLabel* TitleLabel;     // the large title
+    QWidget* Panel4;          // selection view
+    TItemPane* ScrollBox1;    // item view
+    QLabel* QText;            // the question text
+    QWidget* Panel2;          // button bar
+    QLabel* TitleLabel;       // the large title
     QLabel *Label1, *Label2, *Label3, *TimeLabel, *CorrectLabel, *ReviewLabel;
     QCheckBox* MarkBox;
     QPushButton *PrevButton, *NextButton, *LearnButton, *Button1, *NoteButton, *GradeButton, *Button3;
@@ -74,21 +94,29 @@ class TTestForm : public QMainWindow, public IExamView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildHeader(QWidget* parent);
   void BuildSelectionView(QWidget* parent);
-  void BuildItemView(QWidget* parent);
+  QWidget* BuildItemView(QWidget* parent);
   void BuildButtonBar(QWidget* parent);
   void BuildMenus();
+  void ConnectItemView();
   void RunAction(int action);
+  void RunHook(const std::function<void()>& hook);
+  // The shown control of the window's content whose access key a key
+  // press with Alt is, if any (test_form_keys.cpp).
+  QAbstractButton* AccessKeyTarget(const QKeyEvent& event) const;
 
   Services services_;
-  TExamOptions options_;
   TQuestionTables tables_;
   TResponseTable responses_;
   std::unique_ptr<TExamSession> session_;
+  Hooks hooks_;
   Controls ui_{};
+  int laidOut_ = -1;  // the layoutSerial last laid out
 };
 
 }  // namespace marvessa

@@ -1,6 +1,8 @@
 // The exam window's selection view, its menus and the placing of the exam
 // choice buttons.
 #include <QAction>
+#include <algorithm>
+#include <utility>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +25,8 @@ namespace {
 constexpr int kRoundSize = 41;
 constexpr int kLargeWidth = 150, kLargeHeight = 41;
 constexpr int kRoundTop = 150, kLargeTop = 215;
+constexpr int kNumberTop = 24, kNameTop = 56, kPromptTop = 104;
+constexpr int kTextMargin = 8, kTextGap = 4, kRoundGap = 16;
 
 }  // namespace
 
@@ -37,12 +41,13 @@ void TTestForm::BuildSelectionView(QWidget* parent) {
     f.setBold(bold);
     l->setFont(f);
     l->setAlignment(Qt::AlignHCenter);
+    l->setWordWrap(true);  // within the window, however narrow
     l->move(0, top);
     return l;
   };
-  ui_.ExamNumberLabel = label("ExamNumberLabel", MARVESSA_EXAM_NUMBER, 24, 14, true);
-  ui_.ExamNameLabel = label("ExamNameLabel", MARVESSA_EXAM_TITLE, 56, 14, true);
-  ui_.PromptLabel = label("PromptLabel", "Please select the practice exam you want to begin.", 104, 10, false);
+  ui_.ExamNumberLabel = label("ExamNumberLabel", MARVESSA_EXAM_NUMBER, kNumberTop, 14, true);
+  ui_.ExamNameLabel = label("ExamNameLabel", MARVESSA_EXAM_TITLE, kNameTop, 14, true);
+  ui_.PromptLabel = label("PromptLabel", "Please select the practice exam you want to begin.", kPromptTop, 10, false);
 
   const QString round =
       "QPushButton { border: 2px solid navy; border-radius: 20px; background: #3a5fcd; color: white;"
@@ -69,13 +74,21 @@ void TTestForm::BuildSelectionView(QWidget* parent) {
 
 void TTestForm::ArrangeChoiceButtons() {
   const int w = frameGeometry().width();
-  for (QLabel* l : {ui_.ExamNumberLabel, ui_.ExamNameLabel, ui_.PromptLabel}) {
-    l->resize(ui_.Panel4->width(), l->sizeHint().height());
+  // The text lines wrap within the view; a line that needs more height
+  // pushes what follows down, the buttons included.
+  const int width = std::max(1, ui_.Panel4->width() - 2 * kTextMargin);
+  int bottom = 0;
+  for (auto [label, top] : {std::pair{ui_.ExamNumberLabel, kNumberTop}, std::pair{ui_.ExamNameLabel, kNameTop},
+                            std::pair{ui_.PromptLabel, kPromptTop}}) {
+    const int y = std::max(top, bottom + kTextGap);
+    label->setGeometry(kTextMargin, y, width, label->heightForWidth(width));
+    bottom = label->geometry().bottom() + 1;
   }
+  const int shift = std::max(0, bottom + kRoundGap - kRoundTop);
   std::vector<int> lefts = ChoiceButtonLefts(w, kRoundSize, 7, 42);
-  for (size_t i = 0; i < 7; ++i) ui_.RoundButtons[i]->move(lefts[i], kRoundTop);
+  for (size_t i = 0; i < 7; ++i) ui_.RoundButtons[i]->move(lefts[i], kRoundTop + shift);
   lefts = ChoiceButtonLefts(w, kLargeWidth, 3, 12);
-  for (size_t i = 0; i < 3; ++i) ui_.LargeButtons[i]->move(lefts[i], kLargeTop);
+  for (size_t i = 0; i < 3; ++i) ui_.LargeButtons[i]->move(lefts[i], kLargeTop + shift);
 }
 
 void TTestForm::BuildMenus() {

@@ -150,7 +150,7 @@ TEST_F(PracticeExamTest, CancelledStartDialogLeavesTheSelection) {
 }
 
 TEST_F(PracticeExamTest, WindowLimitsAndChoiceButtons) {
-  EXPECT_EQ(Form().minimumSize(), QSize(732, 502));
+  EXPECT_EQ(Form().minimumSize(), QSize(724, 502));
   EXPECT_TRUE(Form().windowState() & Qt::WindowMaximized);
   EXPECT_EQ(Form().windowTitle(), "Marvessa");
   EXPECT_EQ(Ui().PromptLabel->text(), "Please select the practice exam you want to begin.");
@@ -168,6 +168,20 @@ TEST_F(PracticeExamTest, WindowLimitsAndChoiceButtons) {
     EXPECT_EQ(Ui().LargeButtons[0]->x(), RoundHalfEven((w - 3 * Ui().LargeButtons[0]->width() - 12) / 2.0));
     EXPECT_EQ(Ui().LargeButtons[2]->x(), Ui().LargeButtons[1]->geometry().right() + 7);
   }
+}
+
+TEST_F(PracticeExamTest, SelectionTextsWrapWithinTheSmallestWindow) {
+  Form().showNormal();
+  Form().resize(Form().minimumSize());
+  QCoreApplication::processEvents();
+  const QRect view = Ui().Panel4->rect();
+  for (QLabel* l : {Ui().ExamNumberLabel, Ui().ExamNameLabel, Ui().PromptLabel}) {
+    SCOPED_TRACE(l->objectName().toStdString());
+    EXPECT_TRUE(view.contains(l->geometry()));
+    EXPECT_TRUE(l->wordWrap());
+    EXPECT_GE(l->height(), l->heightForWidth(l->width()));
+  }
+  EXPECT_GT(Ui().RoundButtons[0]->y(), Ui().PromptLabel->geometry().bottom());
 }
 
 }  // namespace
