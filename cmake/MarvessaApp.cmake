@@ -5,7 +5,7 @@ add_library(marvessa_core STATIC)
 target_include_directories(marvessa_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(marvessa_core PUBLIC marvessa_engine Qt6::Core)
 add_library(marvessa_gui STATIC)
-target_link_libraries(marvessa_gui PUBLIC marvessa_core Qt6::Widgets Qt6::Network)
+target_link_libraries(marvessa_gui PUBLIC marvessa_core Qt6::Widgets Qt6::Network Qt6::Charts)
 set_target_properties(marvessa_core marvessa_gui PROPERTIES AUTOMOC ON)
 
 # Tests of the program's folders: like marvessa_folder_tests, but with a main
