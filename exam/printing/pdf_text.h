@@ -36,6 +36,7 @@ class TPdfText {
       }
       TPdfRun w{page, Mm(m.captured(1)), Mm(m.captured(2)), Mm(m.captured(3)), Mm(m.captured(4)),
                 Unescape(m.captured(5))};
+      words_.push_back(w);
       // A word continues the run before it on the same line when it follows
       // within about a blank.
       if (!runs_.empty() && runs_.back().page == page && std::abs(runs_.back().top - w.top) < 0.3 &&
@@ -58,6 +59,25 @@ class TPdfText {
       if (r.text == text) found.push_back(r);
     return found;
   }
+  // The places of the words of `text` printed one after the other on a
+  // line, however far apart (large type, double blanks).
+  std::vector<TPdfRun> FindWords(const QString& text) const {
+    const QStringList tokens = text.split(' ', Qt::SkipEmptyParts);
+    std::vector<TPdfRun> found;
+    for (size_t i = 0; i + tokens.size() <= words_.size(); ++i) {
+      bool match = true;
+      for (qsizetype t = 0; match && t < tokens.size(); ++t) {
+        const TPdfRun& w = words_[i + static_cast<size_t>(t)];
+        match = w.text == tokens[t] && w.page == words_[i].page && std::abs(w.top - words_[i].top) < 0.3;
+      }
+      if (!match) continue;
+      TPdfRun run = words_[i];
+      run.right = words_[i + static_cast<size_t>(tokens.size()) - 1].right;
+      run.text = text;
+      found.push_back(run);
+    }
+    return found;
+  }
   // The texts of the runs of one page whose left edge is near `left`, top to bottom.
   QStringList Column(int page, double left) const {
     QStringList texts;
@@ -73,7 +93,7 @@ class TPdfText {
         "&amp;", "&");
   }
 
-  std::vector<TPdfRun> runs_;
+  std::vector<TPdfRun> words_, runs_;
   int pages_ = 0;
 };
 

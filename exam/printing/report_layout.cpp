@@ -114,7 +114,8 @@ double TBandMeasure::PlaceText(const TReportElement& e, double top, const QStrin
     const QString line = QString(text).replace('\n', ' ');
     const double width = ToMm(metrics.horizontalAdvance(line));
     atom.text = line;
-    atom.rect = QRectF(e.alignRight ? e.left - width : e.left, top, width, lineHeight);
+    const double left = e.alignRight ? e.left - width : e.alignCenter ? e.left + (e.width - width) / 2 : e.left;
+    atom.rect = QRectF(left, top, width, lineHeight);
     out.push_back(atom);
     return top + lineHeight;
   }

@@ -61,6 +61,7 @@ struct TReportElement {
   double left = 0, top = 0;     // mm; with alignRight, `left` is the right edge
   double width = 0, height = 0; // mm; the least height of growing elements
   bool alignRight = false;
+  bool alignCenter = false;     // labels: centred in left .. left + width
   TReportFont font;
   QString text;    // the text, or the check box state
   QString field;   // when set, the text comes from the current record
@@ -94,6 +95,7 @@ struct TReport {
 // Element helpers for the report definitions.
 TReportElement Label(double left, double top, const QString& text, TReportFont font = {});
 TReportElement RightLabel(double rightEdge, double top, const QString& text, TReportFont font = {});
+TReportElement CentredLabel(double left, double width, double top, const QString& text, TReportFont font = {});
 TReportElement TextBlock(double left, double top, double width, const QString& text, TReportFont font = {});
 TReportElement Rule(double left, double top, double length, double penPoints = 0.75);
 TReportElement Frame(double left, double top, double width, double height, double penPoints = 0.75);

@@ -34,7 +34,9 @@ class TPagePainter {
   QRectF Device(const QRectF& mm) const {
     return QRectF(mm.left() * pxX_, mm.top() * pxY_, mm.width() * pxX_, mm.height() * pxY_);
   }
-  QPen Pen(double points) const { return QPen(Qt::black, points * device_.logicalDpiY() / 72.0); }
+  QPen Pen(double points) const {
+    return QPen(Qt::black, points * device_.logicalDpiY() / 72.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+  }
 
   static bool IsText(const TAtom& atom) { return atom.kind == TAtom::Text || atom.kind == TAtom::PageNumber; }
 
@@ -173,6 +175,13 @@ TReportElement Label(double left, double top, const QString& text, TReportFont f
 TReportElement RightLabel(double rightEdge, double top, const QString& text, TReportFont font) {
   TReportElement e = Label(rightEdge, top, text, std::move(font));
   e.alignRight = true;
+  return e;
+}
+
+TReportElement CentredLabel(double left, double width, double top, const QString& text, TReportFont font) {
+  TReportElement e = Label(left, top, text, std::move(font));
+  e.width = width;
+  e.alignCenter = true;
   return e;
 }
 
