@@ -2,6 +2,8 @@
 
 #include "app/main_form.h"
 #include "exam/data/progress_form.h"
+#include "exam/printing/exam_printing.h"
+#include "exam/printing/qt_report_printer.h"
 #include "exam/session/name_form.h"
 #include "exam/session/test_form.h"
 
@@ -14,6 +16,10 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   nameForm_ = std::make_unique<TNameForm>(services.clock);
   testForm_->SetDialogs(*progressForm_, *nameForm_);
 
+  printer_ = std::make_unique<TQtReportPrinter>(testForm_.get());
+  printing_ = std::make_unique<TExamPrinting>(*testForm_, *printer_, services.clock);
+  printing_->BindExamWindow();
+
   // Start Testing shows the exam window in its selection view; it brings
   // the start window back when it closes.
   mainForm_->OnStartTesting = [this] { testForm_->showMaximized(); };
@@ -22,6 +28,8 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
 
 TApplicationWindows::~TApplicationWindows() {
   // In the reverse order of creation.
+  printing_.reset();
+  printer_.reset();
   nameForm_.reset();
   progressForm_.reset();
   testForm_.reset();

@@ -15,7 +15,9 @@ class IMessageBox;
 class ISettingsStore;
 class TMainForm;
 class TNameForm;
+class TExamPrinting;
 class TProgressForm;
+class TQtReportPrinter;
 class TTestForm;
 
 class TApplicationWindows {
@@ -40,6 +42,10 @@ class TApplicationWindows {
   std::unique_ptr<TTestForm> testForm_;
   std::unique_ptr<TProgressForm> progressForm_;
   std::unique_ptr<TNameForm> nameForm_;
+  // The printer of the whole run (its dialog's settings carry over) and the
+  // print commands of the exam window.
+  std::unique_ptr<TQtReportPrinter> printer_;
+  std::unique_ptr<TExamPrinting> printing_;
 };
 
 }  // namespace marvessa

@@ -43,12 +43,13 @@ class TPrintProgressWindow : public IPrintProgress {
 
 }  // namespace
 
-TQtReportPrinter::TQtReportPrinter(QWidget* parent)
-    : parent_(parent), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+TQtReportPrinter::TQtReportPrinter(QWidget* parent) : parent_(parent) {}
 
 TQtReportPrinter::~TQtReportPrinter() = default;
 
 bool TQtReportPrinter::Print(TReport& report) {
+  // Made at the first print: looking up the printers takes a moment.
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   QPrinter& printer = *printer_;
   printer.setDocName(report.documentName);
   printer.setPageLayout(report.pageLayout);
