@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     ms.push_back(timer.nsecsElapsed() / 1e6);
   }
   std::sort(ms.begin(), ms.end());
-  std::printf("answer key to PDF: items=%d pages=%d bytes=%lld runs=%d min=%.0fms median=%.0fms max=%.0fms target<2000ms\n",
+  std::printf("answer key to PDF: items=%d pages=%d bytes=%lld runs=%d min=%.0fms median=%.0fms max=%.0fms "
+              "target<2000ms\n",
               items, printer.LastOutcome().pagesPrinted,
               static_cast<long long>(QFileInfo(printer.Path()).size()), runs, ms.front(), ms[ms.size() / 2],
               ms.back());

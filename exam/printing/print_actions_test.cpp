@@ -56,7 +56,8 @@ class PrintActionsTest : public ::testing::Test {
     const isam::TBookmark mark = ces.SaveBookmark();
     for (ces.MoveFirst(); !ces.AtEnd(); ces.MoveNext()) {
       std::string row = ces.FieldNamed("Q_OR_NUMBER").StringValue();
-      for (const char* f : {"A1", "A2", "A3", "A4", "A5", "A6", "Q1", "Q_TEXT"}) row += "|" + ces.FieldNamed(f).StringValue();
+      for (const char* f : {"A1", "A2", "A3", "A4", "A5", "A6", "Q1", "Q_TEXT"})
+        row += "|" + ces.FieldNamed(f).StringValue();
       rows.push_back(row);
     }
     ces.ReturnToBookmark(mark);
@@ -107,7 +108,8 @@ TEST_F(PrintActionsTest, AnswerKeyOfAllQuestionsKeepsEveryItemWhole) {
 TEST_F(PrintActionsTest, AllItemsPrintReturnsToTheItemShownBefore) {
   const std::vector<std::string> before = Records();
   tables.dtCurrentSet.SetRecordNumber(5);
-  for (TWatchingPrinter::Behaviour behaviour : {TWatchingPrinter::Prints, TWatchingPrinter::Cancels, TWatchingPrinter::Throws}) {
+  for (TWatchingPrinter::Behaviour behaviour :
+       {TWatchingPrinter::Prints, TWatchingPrinter::Cancels, TWatchingPrinter::Throws}) {
     SCOPED_TRACE(behaviour);
     TWatchingPrinter printer(Pdf(), heard, tables.dtCurrentSet);
     printer.behaviour = behaviour;

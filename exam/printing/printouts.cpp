@@ -4,14 +4,6 @@ namespace marvessa {
 
 namespace {
 
-TReportFont Font(double points, bool bold = false, bool italic = false) {
-  TReportFont font;
-  font.points = points;
-  font.bold = bold;
-  font.italic = italic;
-  return font;
-}
-
 TReportElement Named(TReportElement e, const char* name) {
   e.name = QString::fromLatin1(name);
   return e;
@@ -26,7 +18,7 @@ TReportElement AnswerRow(int n) {
   box.width = 4.76;
   box.height = 5.29;
   box.field = "A" + number;
-  TReportElement text = TextBlock(25.40, 0, 164.57, {}, Font(10));
+  TReportElement text = TextBlock(25.40, 0, 164.57, {}, ReportFont(10));
   text.field = "Q" + number;
   text.spaceBelow = 2.54;
   TReportElement row;
@@ -35,16 +27,22 @@ TReportElement AnswerRow(int n) {
   row.left = 6.35;
   row.width = 184.15;
   row.underPrevious = true;
-  row.children = {box, Label(20.11, 0, QString(QChar('a' + n)) + '.', Font(10)), text};
+  row.children = {box, Label(20.11, 0, QString(QChar('a' + n)) + '.', ReportFont(10)), text};
   return row;
 }
 
 }  // namespace
 
 TReportFont BannerFont() {
-  TReportFont font = Font(16, true, true);
+  TReportFont font = ReportFont(16, true, true);
   font.color = QColor(0x00, 0x00, 0x80);
   return font;
+}
+
+std::vector<TReportElement> PageBanner() {
+  return {Named(Frame(8.73, 5.29, 30.69, 8.73), "ppShape1"),
+          Named(Label(10.58, 6.35, kPublisherBanner, BannerFont()), "ppLabel1"),
+          Named(Rule(26.72, 11.91, 164.57), "ppLine1")};
 }
 
 QStringList ItemAnswerLines(const TItemPrintData& item) {
@@ -61,13 +59,13 @@ QStringList ItemAnswerLines(const TItemPrintData& item) {
 TReport ItemReport(const TItemPrintData& item) {
   TReport report;
   report.documentName = "ItemReport";
-  TReportElement question = TextBlock(12.70, 29.10, 168.28, item.questionText, Font(10));
+  TReportElement question = TextBlock(12.70, 29.10, 168.28, item.questionText, ReportFont(10));
   report.title.elements = {
       Named(Frame(10.05, 12.97, 30.69, 8.73), "ppShape1"),
       Named(Label(11.91, 14.02, kPublisherBanner, BannerFont()), "ppLabel1"),
       Named(Rule(28.05, 19.32, 152.93), "ppLine1"),
-      Named(RightLabel(180.98, 14.02, QString(kProductName) + ", " + item.examTitle, Font(12, true)), "ppLabel2"),
-      Named(RightLabel(180.98, 19.84, "Item Number: " + QString::number(item.itemNumber), Font(10, true)),
+      Named(RightLabel(180.98, 14.02, QString(kProductName) + ", " + item.examTitle, ReportFont(12, true)), "ppLabel2"),
+      Named(RightLabel(180.98, 19.84, "Item Number: " + QString::number(item.itemNumber), ReportFont(10, true)),
             "ppLabel3"),
       Named(question, "ppMemo1"),
   };
@@ -76,13 +74,13 @@ TReport ItemReport(const TItemPrintData& item) {
   report.detail.height = 7.14;
   report.detail.elements = {
       Named(Rule(12.70, 1.32, 168.28), "ppLine2"),
-      Named(TextBlock(12.70, 4.23, 168.28, ItemAnswerLines(item).join('\n'), Font(10)), "ppMemo2"),
+      Named(TextBlock(12.70, 4.23, 168.28, ItemAnswerLines(item).join('\n'), ReportFont(10)), "ppMemo2"),
   };
   report.pageFooter.height = 32.02;
   report.pageFooter.elements = {
       Named(Rule(10.05, 1.32, 169.86), "ppLine3"),
-      Named(Label(10.05, 1.85, kProductName, Font(10)), "ppLabel4"),
-      Named(Label(123.03, 1.85, kFooterNotice, Font(10)), "ppLabel5"),
+      Named(Label(10.05, 1.85, kProductName, ReportFont(10)), "ppLabel4"),
+      Named(Label(123.03, 1.85, kFooterNotice, ReportFont(10)), "ppLabel5"),
   };
   return report;
 }
@@ -92,17 +90,15 @@ TReport AllItemsReport(const QString& examTitle, IRecordSource& source) {
   report.documentName = "ppReport1";
   report.source = &source;
   report.title.height = 20.37;
-  report.title.elements = {
-      Named(Frame(8.73, 5.29, 30.69, 8.73), "ppShape1"),
-      Named(Label(10.58, 6.35, kPublisherBanner, BannerFont()), "ppLabel1"),
-      Named(Rule(26.72, 11.91, 164.57), "ppLine1"),
-      Named(RightLabel(191.29, 6.35, QString(kProductName) + ", " + examTitle, Font(12, true)), "ppLabel2"),
-      Named(RightLabel(191.03, 12.70, "All Items in " + examTitle, Font(10, true)), "ppLabel3"),
-  };
-  TReportElement itemId = Label(8.47, 0.79, {}, Font(10, true, true));
+  report.title.elements = PageBanner();
+  report.title.elements.insert(report.title.elements.end(), {
+      Named(RightLabel(191.29, 6.35, QString(kProductName) + ", " + examTitle, ReportFont(12, true)), "ppLabel2"),
+      Named(RightLabel(191.03, 12.70, "All Items in " + examTitle, ReportFont(10, true)), "ppLabel3"),
+  });
+  TReportElement itemId = Label(8.47, 0.79, {}, ReportFont(10, true, true));
   itemId.field = "Q_OR_NUMBER";
   itemId.format = "Item ID: # ";
-  TReportElement question = TextBlock(10.58, 6.88, 182.56, {}, Font(10));
+  TReportElement question = TextBlock(10.58, 6.88, 182.56, {}, ReportFont(10));
   question.field = "Q_TEXT";
   question.spaceBelow = 3.81;
   report.detail.elements = {Named(itemId, "ppDBText1"), Named(Rule(8.47, 3.70, 182.03), "ppLine2"),
@@ -116,20 +112,20 @@ TReport AllItemsReport(const QString& examTitle, IRecordSource& source) {
     }
     report.detail.elements.push_back(row);
   }
-  TReportElement explanation = TextBlock(12.70, 0, 182.03, {}, Font(10, false, true));
+  TReportElement explanation = TextBlock(12.70, 0, 182.03, {}, ReportFont(10, false, true));
   explanation.field = "Q_EXPL";
   explanation.underPrevious = true;
   explanation.spaceBelow = 5.08;
   report.detail.elements.push_back(Named(explanation, "ppDBMemo2"));
 
   report.pageFooter.height = 19.58;
-  TReportElement pageNumber = RightLabel(189.44, 1.59, {}, Font(8));
+  TReportElement pageNumber = RightLabel(189.44, 1.59, {}, ReportFont(8));
   pageNumber.kind = TElementKind::PageNumber;
   pageNumber.format = "Page: #";
   report.pageFooter.elements = {
       Named(Rule(7.94, 0.79, 182.56), "ppLine3"),
       Named(pageNumber, "ppSystemVariable1"),
-      Named(Label(8.47, 1.59, kFooterNotice, Font(8)), "ppLabel4"),
+      Named(Label(8.47, 1.59, kFooterNotice, ReportFont(8)), "ppLabel4"),
   };
   return report;
 }

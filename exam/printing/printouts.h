@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <vector>
 
 #include "exam/printing/report_model.h"
 
@@ -16,6 +17,10 @@ inline constexpr const char* kFooterNotice = "\u00A9 Plindor. All rights reserve
 
 // The publisher's banner: navy, bold italic, 16 point.
 TReportFont BannerFont();
+
+// The banner in its frame with the rule beside it, at the top left of the
+// answer key and of the score report.
+std::vector<TReportElement> PageBanner();
 
 // What "&Print this item" prints of the current item.
 struct TItemPrintData {

@@ -93,6 +93,7 @@ struct TReport {
 };
 
 // Element helpers for the report definitions.
+TReportFont ReportFont(double points, bool bold = false, bool italic = false);
 TReportElement Label(double left, double top, const QString& text, TReportFont font = {});
 TReportElement RightLabel(double rightEdge, double top, const QString& text, TReportFont font = {});
 TReportElement CentredLabel(double left, double width, double top, const QString& text, TReportFont font = {});

@@ -130,7 +130,8 @@ std::vector<TLaidOutPage> TReportWriter::LayOut(QPagedPaintDevice& device, bool&
   if (!source) {
     if (more) pages.Add(fixed.LayOut(report_.detail));
   } else {
-    for (; more && !source->AtEnd(); source->Next()) more = pages.Add(TBandMeasure(device, source).LayOut(report_.detail));
+    for (; more && !source->AtEnd(); source->Next())
+      more = pages.Add(TBandMeasure(device, source).LayOut(report_.detail));
   }
   truncated = pages.Truncated();
   return pages.Finish();
@@ -161,6 +162,14 @@ TPrintOutcome TReportWriter::Print(QPagedPaintDevice& device, IPrintProgress* pr
   }
   if (progress) progress->End();
   return outcome;
+}
+
+TReportFont ReportFont(double points, bool bold, bool italic) {
+  TReportFont font;
+  font.points = points;
+  font.bold = bold;
+  font.italic = italic;
+  return font;
 }
 
 TReportElement Label(double left, double top, const QString& text, TReportFont font) {

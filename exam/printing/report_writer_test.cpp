@@ -115,7 +115,8 @@ TEST_F(ReportWriterTest, KeepsBandsWholeAndStopsAtThePageLimit) {
   std::vector<TTestRecords::Record> rows;
   // Bands of 2 to 5 lines, so that page ends fall inside some of them.
   for (int i = 1; i <= 60; ++i)
-    rows.push_back({{"a", QString("first%1").arg(i) + QString("\nmore").repeated(i % 4)}, {"b", QString("last%1").arg(i)}});
+    rows.push_back({{"a", QString("first%1").arg(i) + QString("\nmore").repeated(i % 4)},
+                    {"b", QString("last%1").arg(i)}});
   TTestRecords records(rows);
   TReport report;
   report.source = &records;

@@ -24,13 +24,9 @@ using TChartFill = void (*)(QChart&, const TGradeResult&, const QString&);
 // scene into the element's rectangle.
 TReportElement ChartCopy(double left, double top, double width, double height, TChartFill fill,
                          const TGradeResult& result, const char* name) {
-  TReportElement e;
+  TReportElement e = Frame(left, top, width, height);
   e.kind = TElementKind::Painting;
   e.name = name;
-  e.left = left;
-  e.top = top;
-  e.width = width;
-  e.height = height;
   e.paint = [fill, result](QPainter& painter, const QRectF& target) {
     QGraphicsScene scene;
     auto* chart = new QChart;  // owned by the scene
@@ -46,14 +42,6 @@ TReportElement ChartCopy(double left, double top, double width, double height, T
   return e;
 }
 
-TReportFont Font(double points, bool bold = false, bool italic = false) {
-  TReportFont font;
-  font.points = points;
-  font.bold = bold;
-  font.italic = italic;
-  return font;
-}
-
 }  // namespace
 
 TReport ScoreReport(const TGradeResult& result, const QString& reportTitle, const QDate& today) {
@@ -61,22 +49,20 @@ TReport ScoreReport(const TGradeResult& result, const QString& reportTitle, cons
   report.documentName = "Score Report";
   report.pageLimit = 1;
   constexpr double kWidth = 203.2;  // the printable width of Letter
-  report.title.elements = {
-      Frame(8.73, 5.29, 30.69, 8.73),
-      Label(10.58, 6.35, kPublisherBanner, BannerFont()),
-      Rule(26.72, 11.91, 164.57),
-      RightLabel(191.29, 6.35, reportTitle, Font(12, true)),
-      RightLabel(191.29, 12.70, QLocale().toString(today, QLocale::LongFormat), Font(10)),
-      CentredLabel(0, kWidth, 24.0, "Examination Score Report", Font(16, true)),
+  report.title.elements = PageBanner();
+  report.title.elements.insert(report.title.elements.end(), {
+      RightLabel(191.29, 6.35, reportTitle, ReportFont(12, true)),
+      RightLabel(191.29, 12.70, QLocale().toString(today, QLocale::LongFormat), ReportFont(10)),
+      CentredLabel(0, kWidth, 24.0, "Examination Score Report", ReportFont(16, true)),
       Frame(8.73, 34.0, 182.56, 64.0),
       ChartCopy(10.0, 35.0, 180.0, 62.0, &FillTotalChart, result, "TotalChart"),
-      CentredLabel(0, kWidth, 102.0, PassFailLine(result), Font(12, true)),
+      CentredLabel(0, kWidth, 102.0, PassFailLine(result), ReportFont(12, true)),
       Rule(8.47, 115.0, 182.03),
-      Label(8.47, 112.0, " Sections ", Font(12, true, true)),
+      Label(8.47, 112.0, " Sections ", ReportFont(12, true, true)),
       ChartCopy(10.0, 121.0, 180.0, 118.0, &FillSectionChart, result, "Chart1"),
-  };
+  });
   report.pageFooter.height = 12.0;
-  report.pageFooter.elements = {Rule(7.94, 0.79, 182.56), Label(8.47, 1.59, kProductName, Font(8))};
+  report.pageFooter.elements = {Rule(7.94, 0.79, 182.56), Label(8.47, 1.59, kProductName, ReportFont(8))};
   return report;
 }
 
