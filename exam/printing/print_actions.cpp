@@ -23,7 +23,13 @@ bool PrintCurrentItem(isam::TIsamTable& currentSet, const QString& shownQuestion
 
 bool PrintAllItems(isam::TIsamTable& currentSet, const QString& examTitle, IReportPrinter& printer) {
   currentSet.SuspendNotifications();
-  isam::TBookmark bookmark = currentSet.SaveBookmark();
+  isam::TBookmark bookmark;
+  try {
+    bookmark = currentSet.SaveBookmark();
+  } catch (...) {
+    currentSet.ResumeNotifications();
+    throw;
+  }
   // Back to the item shown before and the window told again, whatever the
   // print did (cancelled or failed included).
   auto restore = [&] {

@@ -128,6 +128,14 @@ TEST_F(PrintActionsTest, AllItemsPrintReturnsToTheItemShownBefore) {
   EXPECT_EQ(Records(), before);
 }
 
+TEST_F(PrintActionsTest, AllItemsPrintOfAClosedSetFailsWithNotificationsResumed) {
+  tables.dtCurrentSet.Close();
+  TWatchingPrinter printer(Pdf(), heard, tables.dtCurrentSet);
+  EXPECT_ANY_THROW(PrintAllItems(tables.dtCurrentSet, "All Questions", printer));
+  EXPECT_FALSE(tables.dtCurrentSet.NotificationsSuspended());
+  EXPECT_EQ(printer.pdf_.Prints(), 0);
+}
+
 TEST_F(PrintActionsTest, ItemPrintNumbersTheItemByItsPositionInTheExam) {
   tables.dtCurrentSet.SetRecordNumber(3);
   heard = 0;

@@ -122,6 +122,7 @@ double TBandMeasure::PlaceText(const TReportElement& e, double top, const QStrin
   double y = top;
   QString normalised = text;
   normalised.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n');
+  normalised.replace('\t', QLatin1String("    "));  // lines are drawn as plain runs
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   for (const QString& paragraph : normalised.split('\n')) {
@@ -131,7 +132,8 @@ double TBandMeasure::PlaceText(const TReportElement& e, double top, const QStrin
     bool any = false;
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
       line.setLineWidth(e.width * pxPerMm_);
-      atom.text = paragraph.mid(line.textStart(), line.textLength()).trimmed();
+      atom.text = paragraph.mid(line.textStart(), line.textLength());
+      while (!atom.text.isEmpty() && atom.text.back().isSpace()) atom.text.chop(1);  // indentation stays
       atom.rect = QRectF(e.left, y, ToMm(metrics.horizontalAdvance(atom.text)), lineHeight);
       out.push_back(atom);
       y += lineHeight;

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrinter>
 
 #include "exam/printing/report_layout.h"
 
@@ -155,6 +156,8 @@ TPrintOutcome TReportWriter::Print(QPagedPaintDevice& device, IPrintProgress* pr
       ++outcome.pagesPrinted;
       if (progress && !progress->PagePrinted(page) && page < last) {
         outcome.cancelled = true;
+        // A printer drops the job rather than print part of it.
+        if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->abort();
         break;
       }
     }
