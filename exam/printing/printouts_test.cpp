@@ -125,8 +125,11 @@ TEST_F(PrintoutTest, LongItemContinuesOnASecondPage) {
   EXPECT_EQ(pdf.Find("Item Number: 1").size(), 1u);
   for (const TPdfRun& r : pdf.Find("Marvessa")) EXPECT_NEAR(r.top, kBodyHeight - 32.02 + 1.85, kTolerance);
   EXPECT_EQ(pdf.Find("Marvessa").size(), 2u);
-  for (const TPdfRun& r : pdf.Runs())
-    if (r.text.startsWith("Paragraph")) EXPECT_LT(r.bottom, kBodyHeight - 32.02 + kTolerance);
+  for (const TPdfRun& r : pdf.Runs()) {
+    if (r.text.startsWith("Paragraph")) {
+      EXPECT_LT(r.bottom, kBodyHeight - 32.02 + kTolerance);
+    }
+  }
 }
 
 TEST_F(PrintoutTest, AllItemsReportTicksTheKeyAndLeavesOutEmptyRows) {
