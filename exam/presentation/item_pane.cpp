@@ -56,6 +56,10 @@ TItemPane::TItemPane(QWidget* parent) : QScrollArea(parent) {
   SetBackground(viewport(), Qt::white);
   BuildControls();
   ApplyFonts();
+  // A control reached by its access key scrolls into sight as by Tab.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now && ui_.Content->isAncestorOf(now)) ensureWidgetVisible(now);
+  });
 }
 
 void TItemPane::BuildControls() {
@@ -89,6 +93,7 @@ void TItemPane::BuildControls() {
   ui_.CalcButton->setAutoRaise(true);
   ui_.CalcButton->setAccessibleName("Calculator");
   ui_.CalcButton->setToolTip("Calculator");
+  ui_.CalcButton->setText("Calc");  // until the calculator setting gives its icon
   ui_.CalcButton->resize(kCalcWidth, kCalcHeight);
   ui_.CalcButton->hide();
   connect(ui_.ExhBtnA, &QPushButton::clicked, this, [this] { if (OnPict1ButtonClick) OnPict1ButtonClick(); });
@@ -179,7 +184,6 @@ void TItemPane::LayoutItem(const TItemContent& item) {
     const bool shown = item_.HasAnswer(n);
     ui_.ALabel[i]->setText(labelTexts_[i]);
     ui_.ALabel[i]->setVisible(shown);
-    ui_.ALabel[i]->setAccessibleName(QString("Answer %1").arg(QChar(u'a' + n)));
     ui_.RadioButton[i]->setVisible(shown && !item_.multiple);
     ui_.CheckBox[i]->setVisible(shown && item_.multiple);
     ui_.RadioButton[i]->setAccessibleDescription(labelTexts_[i]);

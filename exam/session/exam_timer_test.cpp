@@ -1,5 +1,7 @@
 // The exam timer against a clock the test moves: the remaining time shown,
 // the expiry question, and the timer option; and the time texts it uses.
+#include <QDialog>
+#include <QTimer>
 #include <stdexcept>
 
 #include "exam/session/exam_session_doubles.h"
@@ -138,6 +140,20 @@ TEST_F(ExamTimerTest, TimerOptionOffAndSwitchedOnMidExam) {
   session.Button3Click();
   EXPECT_FALSE(view.last.timeVisible);
   EXPECT_FALSE(session.Timer1().Enabled());
+}
+
+TEST_F(ExamTimerTest, TicksArriveWhileAModalWindowIsOpen) {
+  StartTimed(10);
+  session.Timer1().SetInterval(5);
+  clock.Set(clock.NowUtc().addSecs(90));
+  QDialog modal;
+  QString seen;
+  QTimer::singleShot(50, &modal, [&] {
+    seen = view.last.timeText;
+    modal.reject();
+  });
+  modal.exec();
+  EXPECT_EQ(seen, "0:08:30");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Answering items in the exam window: the item's layout on screen, the
 // selectors and answer texts, the stored answers across navigation, the
 // learn display, the key in review, and the access keys.
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
@@ -212,8 +213,10 @@ TEST_F(ItemWindowTest, AccessKeysOfTheContentWinOverTheMenuBar) {
   EXPECT_TRUE(Response().Marked);
   QTest::keyClick(&Form(), Qt::Key_A, Qt::AltModifier);
   EXPECT_TRUE(Response().Choice[0]);
-  // Round buttons are hidden now: Alt+F is the menu bar's again.
-  EXPECT_EQ(Session().ExamMode(), Answering);
+  // The menu bar stays reachable by F10.
+  QTest::keyClick(&Form(), Qt::Key_F10);
+  EXPECT_EQ(Form().menuBar()->activeAction(), Ui().File1->menuAction());
+  Ui().File1->hide();
 }
 
 TEST_F(ItemWindowTest, WideningRewrapsAndReturnsToTheTop) {
@@ -233,6 +236,24 @@ TEST_F(ItemWindowTest, WideningRewrapsAndReturnsToTheTop) {
   EXPECT_EQ(Pane().ALabel[0]->width(), Ui().ScrollBox1->width() - 110);
   EXPECT_LE(Pane().QText->height(), narrowText);
   EXPECT_EQ(Ui().ScrollBox1->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(ItemWindowTest, ItemFontsTakeEffectOnTheItemShown) {
+  StartAllQuestions();
+  GoToItem(false, 4);
+  const int before = Pane().ALabel[0]->height();
+  TItemFonts fonts = TItemFonts::Defaults();
+  fonts.answer.setPointSize(20);
+  fonts.explanation.setItalic(true);
+  fonts.questionColor = Qt::darkGreen;
+  Form().SetItemFonts(fonts);
+  EXPECT_EQ(Pane().ALabel[0]->font().pointSize(), 20);
+  EXPECT_EQ(Pane().RadioButton[0]->font().pointSize(), 20);
+  EXPECT_EQ(Pane().ExhBtnA->font().pointSize(), 20);
+  EXPECT_TRUE(Pane().ExpText->font().italic());
+  EXPECT_EQ(Pane().QText->palette().color(QPalette::WindowText), QColor(Qt::darkGreen));
+  EXPECT_GT(Pane().ALabel[0]->height(), before);
+  EXPECT_EQ(Pane().ALabel[1]->y(), Pane().ALabel[0]->y() + Pane().ALabel[0]->height() + 15);
 }
 
 }  // namespace

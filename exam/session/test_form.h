@@ -96,6 +96,7 @@ class TTestForm : public QMainWindow, public IExamView {
   void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
   void BuildHeader(QWidget* parent);
@@ -109,6 +110,8 @@ class TTestForm : public QMainWindow, public IExamView {
   // The shown control of the window's content whose access key a key
   // press with Alt is, if any (test_form_keys.cpp).
   QAbstractButton* AccessKeyTarget(const QKeyEvent& event) const;
+  // F10 and Alt alone: the first menu of the menu bar opens.
+  void OpenMenuBar();
 
   Services services_;
   TQuestionTables tables_;
@@ -117,6 +120,7 @@ class TTestForm : public QMainWindow, public IExamView {
   Hooks hooks_;
   Controls ui_{};
   int laidOut_ = -1;  // the layoutSerial last laid out
+  bool altAlone_ = false;  // Alt is down and no other key came with it
 };
 
 }  // namespace marvessa

@@ -7,6 +7,9 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
 
 #include "exam/session/test_form.h"
 
@@ -33,13 +36,40 @@ bool TTestForm::event(QEvent* event) {
 }
 
 void TTestForm::keyPressEvent(QKeyEvent* event) {
+  altAlone_ = event->key() == Qt::Key_Alt && event->modifiers() == Qt::AltModifier;
   if (QAbstractButton* button = AccessKeyTarget(*event)) {
     button->setFocus(Qt::ShortcutFocusReason);
     button->click();
     event->accept();
     return;
   }
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) {
+    OpenMenuBar();
+    event->accept();
+    return;
+  }
   QMainWindow::keyPressEvent(event);
+}
+
+void TTestForm::keyReleaseEvent(QKeyEvent* event) {
+  // Alt pressed and released alone opens the menu bar, where the style
+  // does not do so itself.
+  const bool alone = altAlone_ && event->key() == Qt::Key_Alt;
+  altAlone_ = false;
+  if (alone && !style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr, this)) {
+    OpenMenuBar();
+    event->accept();
+    return;
+  }
+  QMainWindow::keyReleaseEvent(event);
+}
+
+void TTestForm::OpenMenuBar() {
+  for (QAction* menu : menuBar()->actions())
+    if (menu->isEnabled() && menu->isVisible()) {
+      menuBar()->setActiveAction(menu);
+      return;
+    }
 }
 
 }  // namespace marvessa

@@ -1,6 +1,7 @@
 // Taking a practice exam through the exam window: choosing it, the start
 // dialog, walking the items, marking, and the two ways out.
 #include <algorithm>
+#include <fstream>
 #include <map>
 
 #include "exam/session/exam_window_fixture.h"
@@ -182,6 +183,39 @@ TEST_F(PracticeExamTest, SelectionTextsWrapWithinTheSmallestWindow) {
     EXPECT_GE(l->height(), l->heightForWidth(l->width()));
   }
   EXPECT_GT(Ui().RoundButtons[0]->y(), Ui().PromptLabel->geometry().bottom());
+}
+
+TEST_F(PracticeExamTest, DamagedBankEndsThePreparationAndTheNextStartWorks) {
+  // Block headers of the later half of the bank's blob file overwritten.
+  {
+    std::fstream blob("qvault.BLB", std::ios::in | std::ios::out | std::ios::binary);
+    blob.seekg(0, std::ios::end);
+    const std::streamoff size = blob.tellg();
+    const std::string garbage(18, '\xA5');
+    for (std::streamoff at = 512 + (size / 2 / 512) * 512; at + 18 <= size; at += 512) {
+      blob.seekp(at);
+      blob.write(garbage.data(), 18);
+    }
+  }
+  Form();
+  StartWith(Ui().LargeButtons[0]);
+  ASSERT_FALSE(box.Messages().empty());
+  EXPECT_EQ(box.Last().kind, TMsgKind::Error);
+  EXPECT_TRUE(box.Last().text.startsWith("ISAM Engine Error # ")) << box.Last().text.toStdString();
+  EXPECT_FALSE(progress.isVisible());
+  EXPECT_EQ(Session().ExamMode(), Idle);
+  EXPECT_TRUE(Ui().Panel4->isVisible());
+  EXPECT_FALSE(Ui().Panel2->isVisible());
+  EXPECT_TRUE(Ui().Exams1->isEnabled());
+  EXPECT_FALSE(Form().Tables().dtCurrentSet.Active() || Form().Tables().dtQSet.Active());
+
+  // Exam A's questions lie in the sound part: it starts (before, every
+  // later start failed on the current exam set left open).
+  box.Clear();
+  StartWith(Ui().RoundButtons[0]);
+  for (const auto& m : box.Messages()) EXPECT_FALSE(m.text.contains("open dataset")) << m.text.toStdString();
+  EXPECT_TRUE(box.Messages().empty());
+  EXPECT_EQ(Session().ExamMode(), Answering);
 }
 
 }  // namespace
