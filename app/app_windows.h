@@ -18,6 +18,8 @@ class TNameForm;
 class TExamPrinting;
 class TProgressForm;
 class TQtReportPrinter;
+class TReviewForm;
+class TScoreForm;
 class TTestForm;
 
 class TApplicationWindows {
@@ -36,6 +38,8 @@ class TApplicationWindows {
   TTestForm& TestForm() { return *testForm_; }
   TProgressForm& ProgressForm() { return *progressForm_; }
   TNameForm& NameForm() { return *nameForm_; }
+  TScoreForm& ScoreForm() { return *scoreForm_; }
+  TReviewForm& ReviewForm() { return *reviewForm_; }
 
  private:
   std::unique_ptr<TMainForm> mainForm_;
@@ -46,6 +50,8 @@ class TApplicationWindows {
   // print commands of the exam window.
   std::unique_ptr<TQtReportPrinter> printer_;
   std::unique_ptr<TExamPrinting> printing_;
+  std::unique_ptr<TScoreForm> scoreForm_;
+  std::unique_ptr<TReviewForm> reviewForm_;
 };
 
 }  // namespace marvessa

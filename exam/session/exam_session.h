@@ -16,6 +16,7 @@
 #include "exam/data/random_generator.h"
 #include "exam/presentation/item_content.h"
 #include "exam/presentation/key_display.h"
+#include "exam/session/grading.h"
 
 namespace isam {
 class TIsamField;
@@ -25,6 +26,8 @@ namespace marvessa {
 
 class IClock;
 class IMessageBox;
+class IReviewList;
+class IScoreReport;
 class ISettingsStore;
 class TKZTimeCounter;
 class TQuestionTables;
@@ -184,6 +187,25 @@ class TExamSession {
   // Hooks the windows of grading and review fill in.
   std::function<void()> OnGradeButtonClick;
 
+  // ---- Grading and the items review (exam_session_grading.cpp) ----
+  // The score report and review windows are created after the exam window;
+  // the grade button asks and grades once they are given.
+  void SetGradingViews(IScoreReport& report, IReviewList& review);
+  // What the grade button does then: asks while answering, shows the report
+  // again in review.
+  void AskAndGrade();
+  // Grades on the first call while answering; shows the report every time.
+  void ShowScoreReport();
+  // "&View Answers" of the score report: the review mode from the first item.
+  void ViewAnswers();
+  void ReviewControls();
+  // "Items &Review": the list in the variant of the mode.
+  void Button1Click();
+  // The item chosen in the review list.
+  void GoToItem(int recordNumber);
+  // The last grading (what the score report shows).
+  const TGradeResult& Grading() const { return grading_; }
+
  private:
   bool PrepareStart(const TExamAction& action);
   bool ConfirmStart();
@@ -203,6 +225,9 @@ class TExamSession {
   int itemCount_ = 0, firstRecNo_ = 0;
   double timeLimit_ = 0, timeUsed_ = 0;
   TRandomGenerator random_;
+  IScoreReport* scoreReport_ = nullptr;
+  IReviewList* reviewList_ = nullptr;
+  TGradeResult grading_;
   std::unique_ptr<TKZTimeCounter> timer1_;
 };
 

@@ -17,16 +17,18 @@ namespace {
 
 using namespace marvessa;
 
-// `items` items spread over the seven sections; item i is right when
-// `right(i)` says so, answered with a choice or two, every seventh marked.
+// `items` items spread over the seven sections, most answered with a choice
+// or two; an answered item i is right when `right(i)` says so; every seventh
+// is marked.
 template <typename Right>
 TResponseTable Responses(int items, Right right) {
   TResponseTable t;
   t.Resize(items);
   for (int i = 0; i < items; ++i) {
     t[i].Section = 1 + (i * 5 + i / 7) % 7;
-    t[i].Correct = right(i);
-    if (i % 9 != 4) t[i].Choice[size_t(i % 4)] = true;
+    const bool answered = i % 9 != 4;
+    t[i].Correct = answered && right(i);
+    if (answered) t[i].Choice[size_t(i % 4)] = true;
     if (i % 5 == 1) t[i].Choice[size_t((i + 2) % 6)] = true;
     t[i].Marked = i % 7 == 3;
   }

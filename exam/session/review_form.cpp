@@ -72,17 +72,19 @@ TReviewForm::TReviewForm(QWidget* parent) : QDialog(parent, FixedDialogFlags()) 
   ui_.ListView1->setWrapping(true);
   ui_.ListView1->setResizeMode(QListView::Adjust);
   ui_.ListView1->setUniformItemSizes(true);
-  ui_.ListView1->setGridSize(QSize(96, 22));
+  ui_.ListView1->setGridSize(QSize(112, 22));
   ui_.ListView1->setIconSize(QSize(kReviewIconSize, kReviewIconSize));
   ui_.ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
   ui_.ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ui_.ListView1->setMouseTracking(true);
+  ui_.ListView1->viewport()->setAttribute(Qt::WA_Hover);
   ui_.ListView1->setItemDelegate(new TGridDelegate(ui_.ListView1));
 
   ui_.BitBtn2 = new QPushButton("&Go to the selected question", this);
   ui_.BitBtn2->setObjectName("BitBtn2");
   ui_.BitBtn2->setDefault(true);
   ui_.BitBtn2->setEnabled(false);
+  ui_.BitBtn2->setMinimumWidth(ui_.BitBtn2->sizeHint().width() + 16);
   ui_.BitBtn1 = new QPushButton("&Return", this);
   ui_.BitBtn1->setObjectName("BitBtn1");
 

@@ -89,6 +89,13 @@ TScoreForm::TScoreForm(IMessageBox& messages, QWidget* parent)
   buttons->addStretch();
   column->addLayout(buttons);
   setFixedSize(660, 760);
+  // The buttons first; the charts can take the focus too, so that a screen
+  // reader reads their bars.
+  for (QChartView* chart : {ui_.TotalChart, ui_.Chart1}) chart->setFocusPolicy(Qt::TabFocus);
+  setTabOrder(ui_.BitBtn1, ui_.BitBtn2);
+  setTabOrder(ui_.BitBtn2, ui_.BitBtn3);
+  setTabOrder(ui_.BitBtn3, ui_.TotalChart);
+  setTabOrder(ui_.TotalChart, ui_.Chart1);
 
   connect(ui_.BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
   connect(ui_.BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });

@@ -27,6 +27,8 @@ class ISettingsStore;
 class TItemPane;
 class TNameForm;
 class TProgressForm;
+class TReviewForm;
+class TScoreForm;
 struct TItemFonts;
 
 class TTestForm : public QMainWindow, public IExamView {
@@ -45,6 +47,9 @@ class TTestForm : public QMainWindow, public IExamView {
   // The progress window and the start dialog are created after the exam
   // window; no exam starts before they are given.
   void SetDialogs(TProgressForm& progress, TNameForm& startDialog);
+  // The score report and review windows, created after the start dialog:
+  // the grade and review buttons work once they are set.
+  void SetGradingWindows(TScoreForm& score, TReviewForm& review);
 
   TExamSession& Session() { return *session_; }
   TQuestionTables& Tables() { return tables_; }
