@@ -18,6 +18,7 @@
 #include "app/single_instance.h"
 #include "engine/session.h"
 #include "exam/data/test_bank.h"
+#include "exam/session/score_form.h"
 #include "exam/session/test_form.h"
 #include "prefs/clock.h"
 #include "prefs/error_display.h"
@@ -147,6 +148,14 @@ TEST_F(StartWindowTest, StartTestingOpensTheExamWindowAndComesBack) {
   main.Ui().fcShapeBtn3->click();
   EXPECT_EQ(closed, 1);
   EXPECT_FALSE(main.isVisible());
+}
+
+// The printouts are offered where the candidate asks for them.
+TEST_F(StartWindowTest, ExamAndScoreWindowsPrint) {
+  TApplicationWindows windows({box, clock, settings}, QString::fromStdString(folder.Path()));
+  EXPECT_TRUE(windows.TestForm().Handlers().Print1Click);
+  EXPECT_TRUE(windows.TestForm().Handlers().Print2Click);
+  EXPECT_TRUE(windows.ScoreForm().OnPrintReport);
 }
 
 TEST(PasswordDialog, AddsRemovesAndConfirms) {
