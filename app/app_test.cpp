@@ -20,6 +20,7 @@
 #include "engine/session.h"
 #include "exam/data/test_bank.h"
 #include "exam/session/exam_window_options.h"
+#include "exam/session/score_form.h"
 #include "exam/session/test_form.h"
 #include "prefs/clock.h"
 #include "prefs/about_form.h"
@@ -197,6 +198,14 @@ TEST_F(StartWindowTest, ExamWindowMenusOpenTheAboutWindowAndTheOptions) {
   EXPECT_TRUE(aboutShown);
   EXPECT_TRUE(optionsShown);
   EXPECT_TRUE(settings.Value("TimerOn").isNull());  // closed by its frame: nothing written
+}
+
+// The printouts are offered where the candidate asks for them.
+TEST_F(StartWindowTest, ExamAndScoreWindowsPrint) {
+  TApplicationWindows windows({box, clock, settings}, QString::fromStdString(folder.Path()));
+  EXPECT_TRUE(windows.TestForm().Handlers().Print1Click);
+  EXPECT_TRUE(windows.TestForm().Handlers().Print2Click);
+  EXPECT_TRUE(windows.ScoreForm().OnPrintReport);
 }
 
 TEST(PasswordDialog, AddsRemovesAndConfirms) {

@@ -6,6 +6,8 @@
 #include "exam/presentation/pict_form.h"
 #include "exam/session/item_windows.h"
 #include "exam/session/exam_window_options.h"
+#include "exam/printing/exam_printing.h"
+#include "exam/printing/qt_report_printer.h"
 #include "exam/session/name_form.h"
 #include "exam/session/review_form.h"
 #include "exam/session/score_form.h"
@@ -37,6 +39,11 @@ TApplicationWindows::TApplicationWindows(Services services, const QString& progr
   pict2Form_ = std::make_unique<TPict2Form>();
   ConnectItemWindows(*testForm_, *noteForm_, *pict1Form_, *pict2Form_);
 
+  printer_ = std::make_unique<TQtReportPrinter>(testForm_.get());
+  printing_ = std::make_unique<TExamPrinting>(*testForm_, *printer_, services.clock);
+  printing_->BindExamWindow();
+  printing_->BindScoreForm(*scoreForm_);
+
   // Start Testing shows the exam window in its selection view; it brings
   // the start window back when it closes.
   mainForm_->OnStartTesting = [this] { testForm_->showMaximized(); };
@@ -58,6 +65,8 @@ TApplicationWindows::~TApplicationWindows() {
   samplerForm_.reset();
   aboutForm_.reset();
   dm_.reset();
+  printing_.reset();
+  printer_.reset();
   DisconnectItemWindows(*testForm_);
   pict2Form_.reset();
   pict1Form_.reset();

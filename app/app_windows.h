@@ -2,9 +2,9 @@
 // The program's windows, each created once at start-up in a fixed order and
 // kept until the process ends: the start window first (it sets the working
 // directory), then the exam window (it registers the table password), then
-// the progress window and the start dialog. The windows of the score report,
-// review, notes, options, about, the sampler and the exhibits take their
-// places in this order as they are added.
+// the progress window and the start dialog, the score report and the items
+// review, the note and exhibit windows, the printouts, the sampler's data
+// module, the about window and the sampler.
 #include <QString>
 #include <memory>
 
@@ -16,6 +16,9 @@ namespace marvessa {
 class IClock;
 class IMessageBox;
 class ISettingsStore;
+class TAboutForm;
+class TDM;
+class TExamPrinting;
 class TExamWindowOptions;
 class TMainForm;
 class TNameForm;
@@ -23,11 +26,10 @@ class TNoteForm;
 class TPict1Form;
 class TPict2Form;
 class TProgressForm;
+class TQtReportPrinter;
 class TReviewForm;
-class TScoreForm;
-class TAboutForm;
-class TDM;
 class TSamplerForm;
+class TScoreForm;
 class TTestForm;
 
 class TApplicationWindows {
@@ -67,6 +69,10 @@ class TApplicationWindows {
   TQtFilePicker filePicker_;
   TPosixProgramStarter starter_;
   std::unique_ptr<TExamWindowOptions> examOptions_;
+  // The printer of the whole run (its dialog's settings carry over) and the
+  // print commands of the exam window.
+  std::unique_ptr<TQtReportPrinter> printer_;
+  std::unique_ptr<TExamPrinting> printing_;
   std::unique_ptr<TScoreForm> scoreForm_;
   std::unique_ptr<TReviewForm> reviewForm_;
   std::unique_ptr<TDM> dm_;

@@ -8,7 +8,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev locales libsqlite3-dev
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libemf2svg-dev libwmf-dev fonts-urw-base35
-          desktop-file-utils xvfb xauth xdotool openbox at-spi2-core dbus-daemon python3-pyatspi)
+          desktop-file-utils xvfb xauth xdotool openbox at-spi2-core dbus-daemon python3-pyatspi
+          fonts-liberation2 fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
