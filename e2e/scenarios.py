@@ -11,7 +11,7 @@ import sys
 import time
 import traceback
 
-from desktop import Desktop, ScenarioFailure, wait_for
+from desktop import ENABLED, Desktop, ScenarioFailure, states, wait_for
 
 SCENARIOS = []
 
@@ -49,6 +49,30 @@ class Run:
             self.process.kill()
             self.process.wait()
         self.log.close()
+
+
+def bank_keys():
+    """The keyed letters of every bank item, by Q_ID (the line number)."""
+    keys = {}
+    with open(os.path.join(os.path.dirname(__file__), "..", "content", "bank.jsonl")) as f:
+        for q_id, line in enumerate(f, start=1):
+            item = json.loads(line)
+            keys[q_id] = "".join(letter for n, letter in enumerate("ABCDEF", start=1) if item[f"A{n}"])
+    return keys
+
+
+def start_exam(d, button, caption, candidate):
+    """From the start window: the exam window, an exam by its access key,
+    the start dialog filled in and confirmed."""
+    d.wait("push button", "Start Testing")
+    d.keys("alt+t")
+    d.wait("push button", button)
+    d.keys(f"alt+{button.lower()}" if len(button) == 1 else button)
+    d.wait("dialog", caption)
+    d.keys("ctrl+a")
+    d.type_text(candidate)
+    d.keys("Return")
+    return wait_for("the first item", lambda: d.label_starting("Item 1 of "))
 
 
 def exam_title_lines():
@@ -98,6 +122,79 @@ def second_instance_brings_the_first_forward(desktop, work):
         expect(first.end() == 0, "the first instance ends with E&xit")
     finally:
         first.kill()
+
+
+@scenario
+def practice_exam_answered_reviewed_and_graded(desktop, work):
+    """Practice Exam A by keyboard: every item answered, two marked, the
+    review list used, graded, and the answers viewed; the score the
+    candidate sees is the one the bank's keys give."""
+    run = Run(desktop, work, "practice")
+    try:
+        d = desktop
+        first = start_exam(d, "A", "Begin Practice Exam A", "Ada Candidate")
+        expect(first == "Item 1 of 30", f"Practice Exam A has 30 items, not {first!r}")
+        keys, given, marked = bank_keys(), {}, {3, 7}
+        for k in range(1, 31):
+            wait_for(f"item {k}", lambda: d.label_starting(f"Item {k} of 30"))
+            q_id = int(d.label_starting("Item ID: ").split(": ")[1])
+            multiple = d.find("check box", "a.") is not None
+            d.keys(*(["alt+a", "alt+b"] if multiple else ["alt+b"]))
+            given[k] = (q_id, "AB" if multiple else "B")
+            if k in marked:
+                d.keys("alt+m")
+            if k < 30:
+                d.keys("alt+greater")
+        # The items review while answering: every item with its answers, the
+        # marked ones marked; the twelfth entry leads to item 12.
+        d.keys("alt+r")
+        d.wait("dialog", "Items Review")
+        entries = wait_for("the review list", lambda: [a for a in desktop_list(d, "Items")])
+        expect(len(entries) == 30, f"the review lists 30 items, not {len(entries)}")
+        for k, entry in enumerate(entries, start=1):
+            expect(entry.name == f"{k}  {given[k][1]}", f"review entry {k} reads {entry.name!r}")
+            state = "marked" if k in marked else "complete"
+            expect(entry.description == state, f"review entry {k} is {entry.description!r}, not {state}")
+        expect(ENABLED not in states(d.find("push button", "Go to the selected question")),
+               "going to an item waits for a selection")
+        d.keys(*["Down"] * 11, "alt+g")
+        wait_for("item 12 after the review", lambda: d.label_starting("Item 12 of 30"))
+        # Grading: the confirmation, then the report with the bank's score.
+        d.tab_to("push button", "Grade Now")
+        d.keys("space")
+        d.wait("alert", "Marvessa")
+        d.keys("Return")
+        d.wait("dialog", "Plindor")
+        correct = sum(1 for q_id, answer in given.values() if keys[q_id] == answer)
+        score = round(1000 * correct / 30)
+        grade = "Pass" if 1000 * correct >= 850 * 30 else "Fail"
+        line = f"Passing Score: 850   Your Score: {score}   Grade: {grade}"
+        wait_for(f"the line {line!r}", lambda: d.label_starting("Passing Score") == line)
+        # The answers: the item's verdict as the bank's key gives it.
+        d.keys("alt+v")
+        d.wait_gone("dialog", "Plindor")
+        q_id = int(wait_for("the item in review", lambda: d.label_starting("Item ID: ")).split(": ")[1])
+        item = next(a for q, a in given.values() if q == q_id)
+        verdict = "Correct" if keys[q_id] == item else "Incorrect"
+        wait_for(f"the verdict {verdict}", lambda: verdict in d.texts())
+        expect(d.find("push button", "Score Report"), "the grade button now shows the score report again")
+        # Leaving the exam returns to the selection view.
+        d.keys("alt+x")
+        d.wait("alert", "Marvessa")
+        d.keys("alt+y")
+        d.wait("push button", "A")
+        d.keys("alt+F4")
+        d.wait("push button", "Start Testing")
+        d.keys("alt+x")
+        expect(run.end() == 0, "the program ends with E&xit")
+    finally:
+        run.kill()
+
+
+def desktop_list(d, name):
+    """The entries of the showing list with this accessible name."""
+    lst = d.find("list", name)
+    return [lst.getChildAtIndex(i) for i in range(lst.childCount)] if lst else []
 
 
 def main():
