@@ -105,19 +105,18 @@ class Desktop:
         wait_for(f"{role} {name!r} to leave the screen", lambda: self.find(role, name) is None, timeout)
 
     def focused(self):
-        app = self.application()
-        for acc in descendants(app):
-            if FOCUSED in states(acc) and SHOWING in states(acc) and acc.getRoleName() != "filler":
-                return acc
-        return None
+        """The controls that say they have the focus (a tab page, its tab
+        and the control inside may all say so)."""
+        return [acc for acc in descendants(self.application())
+                if FOCUSED in states(acc) and SHOWING in states(acc) and acc.getRoleName() != "filler"]
 
     def tab_to(self, role, name, limit=40):
         """Moves the focus with Tab until it rests on this control, as a
         keyboard user reaches a button that has no access key."""
         for _ in range(limit):
-            acc = self.focused()
-            if acc is not None and acc.getRoleName() == role and acc.name == name:
-                return acc
+            for acc in self.focused():
+                if acc.getRoleName() == role and acc.name == name:
+                    return acc
             self.keys("Tab")
         raise ScenarioFailure(f"Tab never reaches {role} {name!r}")
 

@@ -11,7 +11,7 @@ import sys
 import time
 import traceback
 
-from desktop import ENABLED, Desktop, ScenarioFailure, states, wait_for
+from desktop import ENABLED, SHOWING, Desktop, ScenarioFailure, descendants, states, wait_for
 
 SCENARIOS = []
 
@@ -44,6 +44,15 @@ class Run:
         finally:
             self.log.close()
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, error, trace):
+        # The screen as the candidate last saw it, kept with MARVESSA_E2E_KEEP.
+        if kind is not None and shutil.which("import"):
+            subprocess.run(["import", "-window", "root", self.log.name[:-4] + ".png"])
+        self.kill()
+
     def kill(self):
         if self.process.poll() is None:
             self.process.kill()
@@ -61,13 +70,19 @@ def bank_keys():
     return keys
 
 
-def start_exam(d, button, caption, candidate):
+def wait_for_start_window(d):
+    """The start window on screen with the keyboard's focus."""
+    d.wait("push button", "Start Testing")
+    wait_for("the start window to have the focus", lambda: d.active_window_title() == "Marvessa")
+
+
+def start_exam(d, button, key, caption, candidate):
     """From the start window: the exam window, an exam by its access key,
     the start dialog filled in and confirmed."""
-    d.wait("push button", "Start Testing")
+    wait_for_start_window(d)
     d.keys("alt+t")
     d.wait("push button", button)
-    d.keys(f"alt+{button.lower()}" if len(button) == 1 else button)
+    d.keys(key)
     d.wait("dialog", caption)
     d.keys("ctrl+a")
     d.type_text(candidate)
@@ -83,13 +98,11 @@ def exam_title_lines():
 
 @scenario
 def start_window_and_exam_window_by_keyboard(desktop, work):
-    run = Run(desktop, work, "keyboard")
-    try:
+    with Run(desktop, work, "keyboard") as run:
         d = desktop
-        d.wait("push button", "Start Testing")
+        wait_for_start_window(d)
         for caption in ("Test Sampler", "Exit"):
             expect(d.find("push button", caption), f"the start window shows {caption!r}")
-        expect(d.active_window_title() == "Marvessa", "the start window has the focus")
         d.keys("alt+t")
         # The exam window's selection view names the exam.
         number, title = exam_title_lines()
@@ -101,16 +114,13 @@ def start_window_and_exam_window_by_keyboard(desktop, work):
         d.wait("push button", "Start Testing")
         d.keys("alt+x")
         expect(run.end() == 0, "the program ends with E&xit")
-    finally:
-        run.kill()
 
 
 @scenario
 def second_instance_brings_the_first_forward(desktop, work):
-    first = Run(desktop, work, "first")
-    try:
+    with Run(desktop, work, "first") as first:
         d = desktop
-        d.wait("push button", "Start Testing")
+        wait_for_start_window(d)
         d.minimise_active_window()
         expect(d.active_window_title() != "Marvessa", "the start window was minimised")
         second = Run(desktop, work, "second")
@@ -120,8 +130,6 @@ def second_instance_brings_the_first_forward(desktop, work):
         expect(first.process.poll() is None, "the first instance goes on")
         d.keys("alt+x")
         expect(first.end() == 0, "the first instance ends with E&xit")
-    finally:
-        first.kill()
 
 
 @scenario
@@ -129,10 +137,9 @@ def practice_exam_answered_reviewed_and_graded(desktop, work):
     """Practice Exam A by keyboard: every item answered, two marked, the
     review list used, graded, and the answers viewed; the score the
     candidate sees is the one the bank's keys give."""
-    run = Run(desktop, work, "practice")
-    try:
+    with Run(desktop, work, "practice") as run:
         d = desktop
-        first = start_exam(d, "A", "Begin Practice Exam A", "Ada Candidate")
+        first = start_exam(d, "A", "alt+a", "Begin Practice Exam A", "Ada Candidate")
         expect(first == "Item 1 of 30", f"Practice Exam A has 30 items, not {first!r}")
         keys, given, marked = bank_keys(), {}, {3, 7}
         for k in range(1, 31):
@@ -187,8 +194,77 @@ def practice_exam_answered_reviewed_and_graded(desktop, work):
         d.wait("push button", "Start Testing")
         d.keys("alt+x")
         expect(run.end() == 0, "the program ends with E&xit")
-    finally:
-        run.kill()
+
+
+def write_sampler_item(d, question, multiple, answers):
+    """One new item in the sampler, by keyboard: the question, its type,
+    then the choices (text, correct); Enter in the last choice saves it."""
+    d.keys("alt+i", "a")
+    wait_for("a new item", lambda: d.label_starting(" Add new item"))
+    d.type_text(question)
+    d.keys("ctrl+Tab")
+    d.wait("page tab", "Type, Section")
+    if multiple:
+        d.keys("shift+Tab", "Down", "Tab")
+    d.keys("ctrl+Tab")
+    d.wait("page tab", "Responce choices")
+    d.tab_to("check box", "a.")
+    for n, (text, correct) in enumerate(answers):
+        if correct:
+            d.keys("space")
+        d.keys("Tab")
+        d.type_text(text)
+        d.keys("Tab" if n + 1 < len(answers) else "Return")
+    wait_for("the item saved", lambda: d.label_starting(" Saved"))
+
+
+@scenario
+def own_questions_written_then_taken_as_a_user_exam(desktop, work):
+    """Two questions written in the sampler come back as a User Exam, with
+    their choices, and answering them as keyed scores 1000."""
+    with Run(desktop, work, "sampler") as run:
+        d = desktop
+        wait_for_start_window(d)
+        d.keys("alt+s")
+        d.wait("frame", "Plindor Test Sampler")
+        write_sampler_item(d, "Which command prints the kernel release?", False,
+                           [("uname -r", True), ("lsmod", False), ("dmesg -k", False)])
+        write_sampler_item(d, "Which files hold the local accounts? (Choose two.)", True,
+                           [("/etc/passwd", True), ("/etc/shadow", True), ("/etc/hosts", False)])
+        expect(d.label_starting(" Items: ") == " Items: 2", "the sampler counts two items")
+        d.keys("alt+f", "x")
+        d.wait("alert", "Marvessa")
+        d.keys("Return")  # "Are you sure to exit?" OK
+        first = start_exam(d, "User Exam", "alt+u", "User Exam", "Ada Candidate")
+        expect(first == "Item 1 of 2", f"the User Exam has the two items, not {first!r}")
+        seen = {}
+        for k in (1, 2):
+            wait_for(f"item {k}", lambda: d.label_starting(f"Item {k} of 2"))
+            multiple = d.find("check box", "a.") is not None
+            choices = [a.description for a in descendants(d.application())
+                       if a.getRoleName() in ("radio button", "check box") and a.name.endswith(".")
+                       and SHOWING in states(a)]
+            seen[multiple] = choices
+            d.keys(*(["alt+a", "alt+b"] if multiple else ["alt+a"]))
+            if k == 1:
+                d.keys("alt+greater")
+        expect(seen.get(False) == ["uname -r", "lsmod", "dmesg -k"], f"single-response choices: {seen.get(False)}")
+        expect(seen.get(True) == ["/etc/passwd", "/etc/shadow", "/etc/hosts"], f"multiple-response choices: {seen.get(True)}")
+        d.tab_to("push button", "Grade Now")
+        d.keys("space")
+        d.wait("alert", "Marvessa")
+        d.keys("Return")
+        d.wait("dialog", "Plindor")
+        line = "Passing Score: 850   Your Score: 1000   Grade: Pass"
+        wait_for(f"the line {line!r}", lambda: d.label_starting("Passing Score") == line)
+        d.keys("alt+x")
+        d.wait("alert", "Marvessa")
+        d.keys("alt+y")
+        d.wait("push button", "A")
+        d.keys("alt+F4")
+        d.wait("push button", "Start Testing")
+        d.keys("alt+x")
+        expect(run.end() == 0, "the program ends with E&xit")
 
 
 def desktop_list(d, name):
@@ -217,8 +293,6 @@ def main():
                 failed += 1
                 print(f"FAIL {fn.__name__}", flush=True)
                 traceback.print_exc()
-                if shutil.which("import"):  # the screen as it was, for MARVESSA_E2E_KEEP
-                    subprocess.run(["import", "-window", "root", os.path.join(work, fn.__name__ + ".png")])
     finally:
         desktop.close()
     print(f"{passed} passed, {failed} failed")
