@@ -104,6 +104,26 @@ class Desktop:
     def wait_gone(self, role, name=None, timeout=15.0):
         wait_for(f"{role} {name!r} to leave the screen", lambda: self.find(role, name) is None, timeout)
 
+    def focused(self):
+        """The controls that say they have the focus (a tab page, its tab
+        and the control inside may all say so)."""
+        return [acc for acc in descendants(self.application())
+                if FOCUSED in states(acc) and SHOWING in states(acc) and acc.getRoleName() != "filler"]
+
+    def tab_to(self, role, name, limit=40):
+        """Moves the focus with Tab until it rests on this control, as a
+        keyboard user reaches a button that has no access key."""
+        for _ in range(limit):
+            for acc in self.focused():
+                if acc.getRoleName() == role and acc.name == name:
+                    return acc
+            self.keys("Tab")
+        raise ScenarioFailure(f"Tab never reaches {role} {name!r}")
+
+    def label_starting(self, prefix):
+        """The text of the showing label that starts with prefix, or None."""
+        return next((t for t in self.texts() if t.startswith(prefix)), None)
+
     def texts(self, role="label"):
         """The names of every showing accessible of a role, in tree order."""
         app = self.application()
