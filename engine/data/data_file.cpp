@@ -21,31 +21,18 @@ constexpr uint32_t kMaxRecordNumber = 100000000;
 constexpr uint64_t kMaxFileBytes = 2000000000;
 }  // namespace
 
-// Releases, when an operation ends, the read lock that a disk read inside it
-// took. With strict change detection it takes the lock (and checks for other
-// users' changes) when the operation begins.
-class TDataFile::ReadFrame {
- public:
-  explicit ReadFrame(TDataFile& file) : file_(file) {
-    if (file_.strictChangeDetection_ && file_.locks_ && file_.locks_->Active() &&
-        !file_.locks_->HoldsTableLock()) {
-      status_ = file_.locks_->LockRead();
-      bool changed = false;
-      if (status_ == kOk) status_ = file_.CheckForChanges(&changed, true);
-    }
+TDataFile::ReadFrame::ReadFrame(TDataFile& file) : file_(file) {
+  if (file_.strictChangeDetection_ && file_.locks_ && file_.locks_->Active() && !file_.locks_->HoldsTableLock()) {
+    status_ = file_.locks_->LockRead();
+    bool changed = false;
+    if (status_ == kOk) status_ = file_.CheckForChanges(&changed, true);
   }
-  ~ReadFrame() {
-    file_.RunReloadListener();
-    if (file_.locks_ && file_.locks_->ReadLocked() && !file_.locks_->WriteLocked()) {
-      file_.locks_->UnlockRead();
-    }
-  }
-  int status() const { return status_; }
+}
 
- private:
-  TDataFile& file_;
-  int status_ = kOk;
-};
+TDataFile::ReadFrame::~ReadFrame() {
+  file_.RunReloadListener();
+  if (file_.locks_ && file_.locks_->ReadLocked() && !file_.locks_->WriteLocked()) file_.locks_->UnlockRead();
+}
 
 TDataFile::TDataFile() : TFileHandler(".DAT") {}
 
