@@ -8,6 +8,7 @@
 #include "engine/field.h"
 #include "engine/data/data_file.h"
 #include "engine/file/le.h"
+#include "engine/file/record_fields.h"
 #include "engine/table.h"
 
 namespace isam {
@@ -45,7 +46,7 @@ TIsamBlobStream::TIsamBlobStream(TIsamField& field, TBlobStreamMode mode)
   uint8_t* image = table_.buffer_.Image();
   if (!table_.BlobModified(field)) {
     // A record's blocks carry its slot number; a new record has none yet.
-    uint32_t record = table_.buffer_.Flag() == bfCurrent ? GetU32(image + 1) : 0;
+    uint32_t record = table_.buffer_.Flag() == bfCurrent ? SlotNumberOf(image) : 0;
     Check(blob.OpenBlob(image, field.FieldNo(), record));
   }
   open_ = true;

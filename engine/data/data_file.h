@@ -160,7 +160,8 @@ class TDataFile : public TFileHandler, public TTableHost {
   int ReadRun(uint32_t first, uint32_t count);
   TRecord* TakeEntry(uint32_t slot);
   int SetCurrent(uint32_t slot);
-  int AfterMove(int result, uint32_t slot, int direction);
+  template <class Locate>
+  int Move(int direction, int noRecord, Locate locate);
   int Validate(const uint8_t* image);
   int DecideSlot(uint32_t* slot) const;
   int TakeSlot(uint32_t* slot);
