@@ -8,6 +8,7 @@
 #include "engine/blob/block_cache.h"
 #include "engine/errors.h"
 #include "engine/file/cipher.h"
+#include "engine/file/file_session.h"
 
 namespace isam {
 
@@ -51,6 +52,28 @@ int TBlobFile::Fetch(uint32_t offset, uint32_t wanted, bool append, TBlockRef* o
   if (block->useCount >= kMaxBlockUses) return Fail(kBlobBuffersCorrupt);
   out->Hold(block);
   return kOk;
+}
+
+void TBlobFile::Prefetch(const uint8_t* image) {
+  if (!cache_) return;
+  // Blocks past the highest first block: the rest of a short value's chain,
+  // which its writer laid right behind the first block.
+  constexpr uint32_t kTailBlocks = 2;
+  uint32_t low = UINT32_MAX, high = 0;
+  for (const TFieldDesc& f : host_.Fields()) {
+    if (!f.IsBlob()) continue;
+    const int32_t reference = Reference(image, f.number);
+    if (reference <= 0 || !ValidBlockOffset(uint32_t(reference)) || cache_->Find(uint32_t(reference))) continue;
+    low = std::min(low, uint32_t(reference));
+    high = std::max(high, uint32_t(reference));
+  }
+  if (high == 0) return;
+  const uint32_t count = std::min({(high - low) / blockSize_ + 1 + kTailBlocks, (header_.endOffset - low) / blockSize_,
+                                   uint32_t(CacheCapacity() / 2), readAhead_});
+  TFileSession* session = CurrentFileSession();
+  ErrorContext saved = session ? session->lastError : ErrorContext{};
+  ReadRun(low, std::max<uint32_t>(count, 1));
+  if (session) session->lastError = saved;
 }
 
 // Reads count blocks from offset with one file read and files them in the

@@ -108,6 +108,13 @@ int TDataFile::Fetch(uint32_t slot, int direction) {
     }
     if (direction < 0) first = slot - count + 1;
     if (int rc = ReadRun(first, count)) return rc;
+    // The memos of the records just read come with them, under the same lock
+    // and change check.
+    if (blob_) {
+      for (uint32_t s = first; s < first + count; ++s) {
+        if (TRecord* entry = cache_.Peek(s); entry && SlotIsLive(entry->image.data())) blob_->Prefetch(entry->image.data());
+      }
+    }
     if (!cache_.Find(slot)) return Fail(kRecordBuffersCorrupt);
     currentSlot_ = slot;
     return kOk;
