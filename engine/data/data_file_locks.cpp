@@ -78,7 +78,7 @@ int TDataFile::CheckForChanges(bool* changed, bool reposition) {
     *changed = true;
   } else {
     uint8_t raw[4];
-    if (int rc = Read(0, raw, sizeof raw)) return rc;
+    if (int rc = ReadHead(0, raw, sizeof raw)) return rc;
     if (GetU32(raw) != header_.updateCounter) {
       if (int rc = ReadHeader()) return rc;
       *changed = true;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/errors.h"
 #include "engine/file/file_session.h"
@@ -235,6 +236,34 @@ TEST_F(FaultyDiskTest, FullDiskAndFailingReads) {
   size_t done = 0;
   EXPECT_EQ(file->Read(0, &byte, 1, true, &done), kReadError);
   EXPECT_EQ(done, 0u);
+}
+
+// The head of a file read through its mapping: another handle's write shows
+// at once, a read past the end of the mapping goes to the file, and a file cut
+// to nothing under the mapping is a read error, not a crash.
+TEST_F(FileHandlerTest, HeadReadsSeeOtherWritersAndSurviveACutFile) {
+  WriteFile(path_, std::string(2 * kHeadBytes, 'a'));
+  int rc = -1;
+  auto reader = Open(false, true, &rc);
+  ASSERT_EQ(rc, kOk);
+  auto writer = Open(false, false, &rc);
+  ASSERT_EQ(rc, kOk);
+  char got[4] = {};
+  ASSERT_EQ(reader->ReadHead(0, got, 4), kOk);
+  EXPECT_EQ(std::string(got, 4), "aaaa");
+  ASSERT_EQ(writer->Write(1, "bc", 2), kOk);
+  ASSERT_EQ(reader->ReadHead(0, got, 4), kOk);
+  EXPECT_EQ(std::string(got, 4), "abca");
+  ASSERT_EQ(reader->ReadHead(kHeadBytes - 2, got, 4), kOk);  // crosses the mapped page
+  EXPECT_EQ(std::string(got, 4), "aaaa");
+
+  ASSERT_EQ(::truncate(path_.c_str(), 0), 0);
+  EXPECT_EQ(reader->ReadHead(0, got, 4), kReadError);
+  EXPECT_EQ(LastErrorFile(), path_);
+  // The process goes on: a file grown again reads again.
+  WriteFile(path_, "xyz0");
+  ASSERT_EQ(reader->ReadHead(0, got, 4), kOk);
+  EXPECT_EQ(std::string(got, 4), "xyz0");
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 // is advisory and, on some network file systems, only local to one machine.
 #include <cerrno>
 #include <fcntl.h>
+#include <atomic>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,10 +24,27 @@
 namespace isam {
 namespace {
 
+std::atomic<bool> gHeadMapping{true};
+
 class PosixFile final : public OsFile {
  public:
-  PosixFile(int fd, bool writable) : fd_(fd), writable_(writable) {}
-  ~PosixFile() override { ::close(fd_); }
+  PosixFile(int fd, bool writable) : fd_(fd), writable_(writable), mapHead_(gHeadMapping) {}
+  ~PosixFile() override {
+    if (head_) ::munmap(head_, kHeadBytes);
+    ::close(fd_);
+  }
+
+  const uint8_t* Head() override {
+    if (!head_ && mapHead_) {
+      void* at = ::mmap(nullptr, kHeadBytes, PROT_READ, MAP_SHARED, fd_, 0);
+      if (at == MAP_FAILED) {
+        mapHead_ = false;  // reads go through pread from now on
+      } else {
+        head_ = at;
+      }
+    }
+    return static_cast<const uint8_t*>(head_);
+  }
 
   int ReadAt(uint64_t offset, void* buffer, size_t count, size_t* done) override {
     *done = 0;
@@ -88,6 +107,8 @@ class PosixFile final : public OsFile {
 
   int fd_;
   bool writable_;
+  bool mapHead_;
+  void* head_ = nullptr;
 };
 
 class PosixFiles final : public FileSystem {
@@ -163,5 +184,8 @@ int MapOsError(int osError) {
     default: return kOperatingSystemError;
   }
 }
+
+void SetHeadMappingEnabled(bool on) { gHeadMapping = on; }
+bool HeadMappingEnabled() { return gHeadMapping; }
 
 }  // namespace isam

@@ -1,0 +1,57 @@
+#include "engine/file/guarded_copy.h"
+
+#include <csetjmp>
+#include <csignal>
+#include <cstring>
+#include <mutex>
+
+namespace isam {
+
+namespace {
+
+thread_local sigjmp_buf* tGuard = nullptr;
+struct sigaction gPrevious {};
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+  if (sigjmp_buf* guard = tGuard) {
+    tGuard = nullptr;
+    siglongjmp(*guard, 1);
+  }
+  // Not a guarded copy: what would have happened without us.
+  if (gPrevious.sa_flags & SA_SIGINFO) {
+    if (gPrevious.sa_sigaction) return gPrevious.sa_sigaction(signal, info, context);
+  } else if (gPrevious.sa_handler != SIG_DFL && gPrevious.sa_handler != SIG_IGN) {
+    return gPrevious.sa_handler(signal);
+  }
+  ::signal(SIGBUS, SIG_DFL);
+  ::raise(SIGBUS);
+}
+
+void InstallHandler() {
+  struct sigaction action {};
+  action.sa_sigaction = OnBusError;
+  // Not blocked while the handler runs: the jump out of it leaves the
+  // signal mask as the copy found it.
+  action.sa_flags = SA_SIGINFO | SA_NODEFER;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGBUS, &action, &gPrevious);
+}
+
+}  // namespace
+
+bool GuardedCopy(void* to, const void* from, size_t count) {
+  static std::once_flag installed;
+  std::call_once(installed, InstallHandler);
+  sigjmp_buf guard;
+  if (sigsetjmp(guard, 0) != 0) return false;
+  tGuard = &guard;
+  // Byte by byte through volatile pointers: a library copy would be free to
+  // hold state across the jump, and the compiler to move the access out.
+  const volatile unsigned char* in = static_cast<const unsigned char*>(from);
+  unsigned char* out = static_cast<unsigned char*>(to);
+  for (size_t i = 0; i < count; ++i) out[i] = in[i];
+  tGuard = nullptr;
+  return true;
+}
+
+}  // namespace isam
