@@ -158,6 +158,7 @@ class TDataFile : public TFileHandler, public TTableHost {
   // Fetches record slot n into the cache and makes it current.
   int Fetch(uint32_t slot, int direction);
   int ReadRun(uint32_t first, uint32_t count);
+  int ReadAhead(uint32_t slot, int direction);
   TRecord* TakeEntry(uint32_t slot);
   int SetCurrent(uint32_t slot);
   template <class Locate>

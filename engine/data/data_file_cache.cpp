@@ -92,33 +92,56 @@ int TDataFile::Fetch(uint32_t slot, int direction) {
         continue;
       }
     }
-    uint32_t perRun = std::max<uint32_t>(1, kMaxRunBytes / header_.recordSize);
-    uint32_t first = slot, count = 1;
+    if (int rc = ReadAhead(slot, direction)) return rc;
+    if (!cache_.Find(slot)) return Fail(kRecordBuffersCorrupt);
+    currentSlot_ = slot;
+    return kOk;
+  }
+}
+
+// What the cursor shows next comes with the record, under the one lock and
+// change check of this miss: in index order, the next records in the move's
+// direction (their slots need not be consecutive), as many as half the record
+// cache holds; in physical order, a run of consecutive slots of at most
+// 32 767 bytes. The first blocks of their memos come too.
+int TDataFile::ReadAhead(uint32_t slot, int direction) {
+  const uint32_t perRun = std::max<uint32_t>(1, kMaxRunBytes / header_.recordSize);
+  std::vector<uint32_t> slots;
+  if (direction != 0 && !index_->PhysicalOrder()) {
+    index_->PeekAhead(direction > 0, uint32_t(std::max<size_t>(cache_.Capacity() / 2, 1) - 1), &slots);
+    std::erase_if(slots, [&](uint32_t s) { return s == 0 || s > header_.SlotCount() || cache_.Peek(s); });
+  } else {
+    uint32_t count = 1;
     if (direction > 0) {
       count = std::min(perRun, header_.SlotCount() - slot + 1);
     } else if (direction < 0) {
       count = std::min(perRun, slot);
     }
     if (const TRecordBitmap* visible = index_->VisibleBitmap(); visible && count > 1) {
-      // Behind a filter, read ahead only the records the cursor shows next:
-      // a sparse filter otherwise read whole runs to use one record of each.
+      // Behind a filter, only the records the cursor shows next: a sparse
+      // filter otherwise read whole runs to use one record of each.
       uint32_t shown = 1;
       while (shown < count && visible->Test(direction > 0 ? slot + shown : slot - shown)) ++shown;
       count = shown;
     }
-    if (direction < 0) first = slot - count + 1;
-    if (int rc = ReadRun(first, count)) return rc;
-    // The memos of the records just read come with them, under the same lock
-    // and change check.
-    if (blob_) {
-      for (uint32_t s = first; s < first + count; ++s) {
-        if (TRecord* entry = cache_.Peek(s); entry && SlotIsLive(entry->image.data())) blob_->Prefetch(entry->image.data());
-      }
-    }
-    if (!cache_.Find(slot)) return Fail(kRecordBuffersCorrupt);
-    currentSlot_ = slot;
-    return kOk;
+    for (uint32_t i = 1; i < count; ++i) slots.push_back(direction > 0 ? slot + i : slot - i);
   }
+  slots.push_back(slot);
+  std::sort(slots.begin(), slots.end());
+  slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+  // Adjacent slots are read with one call, up to 32 767 bytes each.
+  for (size_t i = 0; i < slots.size();) {
+    size_t j = i + 1;
+    while (j < slots.size() && slots[j] == slots[j - 1] + 1 && j - i < perRun) ++j;
+    if (int rc = ReadRun(slots[i], uint32_t(j - i))) return rc;
+    i = j;
+  }
+  if (blob_) {
+    for (uint32_t s : slots) {
+      if (TRecord* entry = cache_.Peek(s); entry && SlotIsLive(entry->image.data())) blob_->Prefetch(entry->image.data());
+    }
+  }
+  return kOk;
 }
 
 int TDataFile::ReadSlot(uint32_t slot, uint8_t* image) {
