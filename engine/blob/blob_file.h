@@ -76,8 +76,8 @@ class TBlobFile : public TFileHandler {
   int Empty();
 
   // Reads the first blocks of the values a record image refers to into the
-  // cache, with one file read from the lowest first block to a little past
-  // the highest. For the data file, which calls it while it holds the read
+  // cache, and a block or two behind each; values whose first blocks lie
+  // close together share one file read. For the data file, which calls it while it holds the read
   // lock and has run the change check for the record: reading the record's
   // memos then takes no lock and check of its own. Nothing is reported; a
   // read that fails here fails again, and is reported, when the value opens.

@@ -56,23 +56,33 @@ int TBlobFile::Fetch(uint32_t offset, uint32_t wanted, bool append, TBlockRef* o
 
 void TBlobFile::Prefetch(const uint8_t* image) {
   if (!cache_) return;
-  // Blocks past the highest first block: the rest of a short value's chain,
-  // which its writer laid right behind the first block.
+  // Blocks read past a first block: the rest of a short value's chain, which
+  // its writer laid right behind it.
   constexpr uint32_t kTailBlocks = 2;
-  uint32_t low = UINT32_MAX, high = 0;
+  uint32_t firsts[kMaxOpenBlobs];
+  size_t count = 0;
   for (const TFieldDesc& f : host_.Fields()) {
-    if (!f.IsBlob()) continue;
+    if (!f.IsBlob() || count == kMaxOpenBlobs) continue;
     const int32_t reference = Reference(image, f.number);
     if (reference <= 0 || !ValidBlockOffset(uint32_t(reference)) || cache_->Find(uint32_t(reference))) continue;
-    low = std::min(low, uint32_t(reference));
-    high = std::max(high, uint32_t(reference));
+    firsts[count++] = uint32_t(reference);
   }
-  if (high == 0) return;
-  const uint32_t count = std::min({(high - low) / blockSize_ + 1 + kTailBlocks, (header_.endOffset - low) / blockSize_,
-                                   uint32_t(CacheCapacity() / 2), readAhead_});
+  std::sort(firsts, firsts + count);
+  const uint32_t limit = std::max<uint32_t>(1, std::min<uint32_t>(readAhead_, uint32_t(CacheCapacity() / 2)));
   TFileSession* session = CurrentFileSession();
-  ErrorContext saved = session ? session->lastError : ErrorContext{};
-  ReadRun(low, std::max<uint32_t>(count, 1));
+  const ErrorContext saved = session ? session->lastError : ErrorContext{};
+  // Values whose first blocks lie close together share one read.
+  for (size_t i = 0; i < count;) {
+    size_t j = i + 1;
+    while (j < count && (firsts[j] - firsts[i]) / blockSize_ + 1 + kTailBlocks <= limit &&
+           firsts[j] - firsts[j - 1] <= (kTailBlocks + 1) * blockSize_) {
+      ++j;
+    }
+    const uint32_t blocks = std::min({(firsts[j - 1] - firsts[i]) / blockSize_ + 1 + kTailBlocks,
+                                      (header_.endOffset - firsts[i]) / blockSize_, limit});
+    ReadRun(firsts[i], std::max<uint32_t>(blocks, 1));
+    i = j;
+  }
   if (session) session->lastError = saved;
 }
 
