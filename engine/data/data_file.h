@@ -165,6 +165,9 @@ class TDataFile : public TFileHandler, public TTableHost {
   int Move(int direction, int noRecord, Locate locate);
   int Validate(const uint8_t* image);
   int DecideSlot(uint32_t* slot) const;
+  // The start of a modify or delete: the write lock (its frame releases it),
+  // the change check, and the current record's slot (8710 when it is gone).
+  int LockWriteOnCurrent(uint32_t* slot);
   int TakeSlot(uint32_t* slot);
   int WriteThroughAll();
   int SaveBlobs(uint32_t slot, uint8_t* image);

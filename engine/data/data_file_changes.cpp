@@ -124,6 +124,14 @@ int TDataFile::AddRecord(uint8_t* image) {
   return FinishChange(slot, entry->image.data(), image);
 }
 
+int TDataFile::LockWriteOnCurrent(uint32_t* slot) {
+  if (int rc = locks_->LockWrite()) return rc;
+  bool changed = false;
+  if (int rc = CheckForChanges(&changed, true)) return rc;
+  *slot = currentSlot_;  // the check may have found the record gone
+  return *slot == 0 ? Fail(kRecordNotFound) : kOk;
+}
+
 int TDataFile::ModifyCurrent(uint8_t* image, bool releaseRecordLock) {
   ReadFrame frame(*this);
   if (ReadOnly()) return Fail(kAccessDenied);
@@ -133,11 +141,8 @@ int TDataFile::ModifyCurrent(uint8_t* image, bool releaseRecordLock) {
   if (currentSlot_ == 0) currentSlot_ = index_->CurrentRecord();
   if (currentSlot_ == 0) return Fail(kRecordNotFound);
   WriteFrame write(*locks_);
-  if (int rc = locks_->LockWrite()) return rc;
-  bool changed = false;
-  if (int rc = CheckForChanges(&changed, true)) return rc;
-  uint32_t slot = currentSlot_;
-  if (slot == 0) return Fail(kRecordNotFound);
+  uint32_t slot = 0;
+  if (int rc = LockWriteOnCurrent(&slot)) return rc;
   if (releaseRecordLock) write.HoldRecord(slot);
   if (int rc = Validate(image)) return rc;
   if (int rc = Fetch(slot, 0)) return rc;
@@ -161,11 +166,8 @@ int TDataFile::DeleteCurrent() {
   if (currentSlot_ == 0) currentSlot_ = index_->CurrentRecord();  // as in ModifyCurrent
   if (currentSlot_ == 0) return Fail(kRecordNotFound);
   WriteFrame write(*locks_);
-  if (int rc = locks_->LockWrite()) return rc;
-  bool changed = false;
-  if (int rc = CheckForChanges(&changed, true)) return rc;
-  uint32_t slot = currentSlot_;
-  if (slot == 0) return Fail(kRecordNotFound);
+  uint32_t slot = 0;
+  if (int rc = LockWriteOnCurrent(&slot)) return rc;
   if (int rc = locks_->LockRecord(slot)) return rc;
   write.HoldRecord(slot);
   if (int rc = Fetch(slot, 0)) return rc;

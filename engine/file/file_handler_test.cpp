@@ -35,6 +35,15 @@ class FileHandlerTest : public ::testing::Test {
     return file;
   }
 
+  // A shared read-only and a shared writable handler on the test file.
+  void OpenReaderAndWriter(std::unique_ptr<TFileHandler>* reader, std::unique_ptr<TFileHandler>* writer) {
+    int rc = -1;
+    *reader = Open(false, true, &rc);
+    ASSERT_EQ(rc, kOk);
+    *writer = Open(false, false, &rc);
+    ASSERT_EQ(rc, kOk);
+  }
+
   EngineScope engine_;
   testing_support::TempDir dir_;
   std::string path_ = dir_.File("T.DAT");
@@ -243,11 +252,8 @@ TEST_F(FaultyDiskTest, FullDiskAndFailingReads) {
 // to nothing under the mapping is a read error, not a crash.
 TEST_F(FileHandlerTest, HeadReadsSeeOtherWritersAndSurviveACutFile) {
   WriteFile(path_, std::string(2 * kHeadBytes, 'a'));
-  int rc = -1;
-  auto reader = Open(false, true, &rc);
-  ASSERT_EQ(rc, kOk);
-  auto writer = Open(false, false, &rc);
-  ASSERT_EQ(rc, kOk);
+  std::unique_ptr<TFileHandler> reader, writer;
+  ASSERT_NO_FATAL_FAILURE(OpenReaderAndWriter(&reader, &writer));
   char got[4] = {};
   ASSERT_EQ(reader->ReadHead(0, got, 4), kOk);
   EXPECT_EQ(std::string(got, 4), "aaaa");
@@ -274,11 +280,8 @@ TEST_F(FileHandlerTest, MappedAndPlainReadsFollowOtherWriters) {
     SCOPED_TRACE(mapped ? "mapped" : "pread");
     SetMappedReadsEnabled(mapped);
     WriteFile(path_, std::string(3 * kHeadBytes, 'a'));
-    int rc = -1;
-    auto reader = Open(false, true, &rc);
-    ASSERT_EQ(rc, kOk);
-    auto writer = Open(false, false, &rc);
-    ASSERT_EQ(rc, kOk);
+    std::unique_ptr<TFileHandler> reader, writer;
+    ASSERT_NO_FATAL_FAILURE(OpenReaderAndWriter(&reader, &writer));
     char got[8] = {};
     ASSERT_EQ(reader->Read(kHeadBytes, got, 4), kOk);
     ASSERT_EQ(writer->Write(kHeadBytes + 1, "bc", 2), kOk);
