@@ -276,6 +276,9 @@ TEST_F(FileHandlerTest, HeadReadsSeeOtherWritersAndSurviveACutFile) {
 // handle's writes and appends show, the end of the file shortens a read, and
 // a file cut under the reader is a read error.
 TEST_F(FileHandlerTest, MappedAndPlainReadsFollowOtherWriters) {
+  struct Restore {
+    ~Restore() { SetMappedReadsEnabled(true); }
+  } restore;
   for (bool mapped : {true, false}) {
     SCOPED_TRACE(mapped ? "mapped" : "pread");
     SetMappedReadsEnabled(mapped);
@@ -296,7 +299,6 @@ TEST_F(FileHandlerTest, MappedAndPlainReadsFollowOtherWriters) {
     ASSERT_EQ(::truncate(path_.c_str(), 0), 0);
     EXPECT_EQ(reader->Read(kHeadBytes, got, 4), kReadError);
   }
-  SetMappedReadsEnabled(true);
 }
 
 }  // namespace
