@@ -1,5 +1,6 @@
 #include "engine/file/guarded_copy.h"
 
+#include <atomic>
 #include <csetjmp>
 #include <csignal>
 #include <cstring>
@@ -9,7 +10,10 @@ namespace isam {
 
 namespace {
 
-thread_local sigjmp_buf* tGuard = nullptr;
+// Volatile, with signal fences around the copy: the compiler would otherwise
+// drop the store of the guard (nothing it can see reads it before the next
+// store) or move the copy's loads across it.
+thread_local sigjmp_buf* volatile tGuard = nullptr;
 struct sigaction gPrevious {};
 
 void OnBusError(int signal, siginfo_t* info, void* context) {
@@ -45,8 +49,10 @@ bool GuardedCopy(void* to, const void* from, size_t count) {
   sigjmp_buf guard;
   if (sigsetjmp(guard, 0) != 0) return false;
   tGuard = &guard;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   // A copy holds no state that the jump out of it could leave behind.
   std::memcpy(to, from, count);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   tGuard = nullptr;
   return true;
 }
