@@ -12,7 +12,6 @@ struct TSample {
   uint64_t pages = 0;    // index pages read from disk (ours only)
   uint64_t records = 0;  // record images read from the data file (ours only)
   uint64_t result = 0;   // a count or checksum both engines must agree on
-  uint64_t estimatedFrom = 0;  // not 0: the time was scaled up from this many operations
 };
 
 // Wall-clock time, or with UseCpuTime the process's CPU time (user and

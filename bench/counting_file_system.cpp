@@ -23,6 +23,7 @@ class CountingFile final : public isam::OsFile {
   int Size(uint64_t* size) override { return inner_->Size(size); }
   int TryLock(uint64_t offset, uint64_t length) override { return inner_->TryLock(offset, length); }
   int Unlock(uint64_t offset, uint64_t length) override { return inner_->Unlock(offset, length); }
+  const uint8_t* Head() override { return inner_->Head(); }
 
  private:
   std::unique_ptr<isam::OsFile> inner_;

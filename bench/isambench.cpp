@@ -2,14 +2,17 @@
 // records on the same machine in one run, then the read-count series.
 //
 //   isambench [--sizes 10000,100000] [--only 3,4] [--runs N] [--cpu]
-//             [--figures 1000,...,1000000] [--no-figures] [--dir FOLDER]
+//             [--figures 1000,...,1000000] [--no-figures] [--dir FOLDER] [--pread]
 //
 // --cpu times with the process's CPU time instead of the wall clock (for a
-// machine that other work keeps busy).
+// machine that other work keeps busy); --pread reads our tables with pread
+// instead of through memory mappings.
 //
-// One line per workload and table size: our median time, SQLite's, our index
-// pages and data-file records read, and ratio=ours/SQLite last. Figures only;
-// nothing here asserts a speed.
+// One line per workload and table size: our median time, SQLite's in its
+// default journal mode, in WAL mode and in WAL mode with mmap_size set, our
+// index pages and data-file records read, and the ratios ours/SQLite last
+// (ratio= against the default mode, wal= and mmap= against the others).
+// Figures only; nothing here asserts a speed.
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,6 +31,7 @@
 #include "bench/engine_side.h"
 #include "bench/read_figures.h"
 #include "bench/sqlite_side.h"
+#include "engine/file/os_file.h"
 
 namespace bench {
 namespace {
@@ -65,26 +70,47 @@ std::string Time(double seconds) {
   return text;
 }
 
-void Report(const char* name, uint32_t n, const TSample& ours, const TSample& theirs) {
-  std::string note;
-  if (theirs.estimatedFrom) note = " (sqlite: " + std::to_string(theirs.estimatedFrom) + " timed, scaled)";
-  else if (ours.result != theirs.result) note = " RESULTS DIFFER";
-  std::printf("%-16s n=%-7u ours %s  sqlite %s  pages %-7llu records %-7llu%s ratio=%.3g\n", name, n,
-              Time(ours.seconds).c_str(), Time(theirs.seconds).c_str(),
-              static_cast<unsigned long long>(ours.pages), static_cast<unsigned long long>(ours.records),
-              note.c_str(), theirs.seconds > 0 ? ours.seconds / theirs.seconds : 0.0);
+// SQLite in its three configurations, in the order of the columns.
+constexpr int kSqliteSides = 3;
+constexpr TSqliteMode kSqliteModes[kSqliteSides] = {TSqliteMode::kDefault, TSqliteMode::kWal,
+                                                    TSqliteMode::kWalMmap};
+
+double Ratio(const TSample& ours, const TSample& theirs) {
+  return theirs.seconds > 0 ? ours.seconds / theirs.seconds : 0.0;
+}
+
+void Report(const char* name, uint32_t n, const TSample& ours, const TSample (&theirs)[kSqliteSides]) {
+  bool differ = false;
+  for (const TSample& t : theirs) differ |= t.result != ours.result;
+  std::printf("%-16s n=%-7u ours %s  sqlite %s  wal %s  mmap %s  pages %-6llu records %-7llu%s ratio=%.3g"
+              " wal=%.3g mmap=%.3g\n",
+              name, n, Time(ours.seconds).c_str(), Time(theirs[0].seconds).c_str(), Time(theirs[1].seconds).c_str(),
+              Time(theirs[2].seconds).c_str(), static_cast<unsigned long long>(ours.pages),
+              static_cast<unsigned long long>(ours.records), differ ? " RESULTS DIFFER" : "",
+              Ratio(ours, theirs[0]), Ratio(ours, theirs[1]), Ratio(ours, theirs[2]));
   std::fflush(stdout);
 }
 
-// Runs a workload on both sides, alternating, and reports the medians.
-void Compare(const char* name, uint32_t n, int runs, TBenchSide& ours, TBenchSide& theirs,
-             const std::function<TSample(TBenchSide&)>& work) {
-  std::vector<TSample> a, b;
-  for (int i = 0; i < runs; ++i) {
-    a.push_back(work(ours));
-    b.push_back(work(theirs));
+struct TSides {
+  TEngineSide& ours;
+  std::vector<std::unique_ptr<TSqliteSide>> theirs;
+  // Every side in turn.
+  void ForEach(const std::function<void(TBenchSide&)>& f) {
+    f(ours);
+    for (auto& t : theirs) f(*t);
   }
-  Report(name, n, Median(a), Median(b));
+};
+
+// Runs a workload on every side, alternating, and reports the medians.
+void Compare(const char* name, uint32_t n, int runs, TSides& sides,
+             const std::function<TSample(TBenchSide&)>& work) {
+  std::vector<TSample> a, b[kSqliteSides];
+  for (int i = 0; i < runs; ++i) {
+    a.push_back(work(sides.ours));
+    for (int k = 0; k < kSqliteSides; ++k) b[k].push_back(work(*sides.theirs[k]));
+  }
+  const TSample theirs[kSqliteSides] = {Median(b[0]), Median(b[1]), Median(b[2])};
+  Report(name, n, Median(a), theirs);
 }
 
 std::vector<int32_t> Draw(uint32_t count, uint32_t below, uint32_t seed) {
@@ -99,37 +125,38 @@ void RunSize(const TOptions& options, const std::string& folder, uint32_t n, TCo
   std::vector<TQuestion> all = SyntheticQuestions(n + kAppends * runs);
   std::vector<TQuestion> records(all.begin(), all.begin() + n);
   TEngineSide ours(folder, reads);
-  TSqliteSide theirs(folder);
+  TSides sides{ours, {}};
+  for (TSqliteMode mode : kSqliteModes) sides.theirs.push_back(std::make_unique<TSqliteSide>(folder, mode));
 
   if (options.Runs(1)) {
-    Compare("1 bulk load", n, runs, ours, theirs, [&](TBenchSide& s) { return s.BulkLoad(records); });
+    Compare("1 bulk load", n, runs, sides, [&](TBenchSide& s) { return s.BulkLoad(records); });
   } else {
-    ours.BulkLoad(records);
-    theirs.BulkLoad(records);
+    sides.ForEach([&](TBenchSide& s) { s.BulkLoad(records); });
   }
-  ours.OpenShared();
-  theirs.OpenShared();
-  if (options.Runs(3)) Compare("3 filter count", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterCount(3); });
-  if (options.Runs(4)) Compare("4 filter walk", n, runs, ours, theirs, [](TBenchSide& s) { return s.FilterWalk(3); });
+  sides.ForEach([](TBenchSide& s) { s.OpenShared(); });
+  if (options.Runs(3)) Compare("3 filter count", n, runs, sides, [](TBenchSide& s) { return s.FilterCount(3); });
+  if (options.Runs(4)) Compare("4 filter walk", n, runs, sides, [](TBenchSide& s) { return s.FilterWalk(3); });
   const std::vector<int32_t> ids = Draw(kLookUps, n, 5);
-  if (options.Runs(5)) Compare("5 key look-ups", n, runs, ours, theirs, [&](TBenchSide& s) { return s.LookUps(ids); });
+  if (options.Runs(5)) Compare("5 key look-ups", n, runs, sides, [&](TBenchSide& s) { return s.LookUps(ids); });
   const std::vector<int32_t> numbers = Draw(kPositions, n, 6);
-  if (options.Runs(6)) Compare("6 positionings", n, runs, ours, theirs, [&](TBenchSide& s) { return s.Positions(numbers); });
+  if (options.Runs(6)) Compare("6 positionings", n, runs, sides, [&](TBenchSide& s) { return s.Positions(numbers); });
   const std::vector<int32_t> edits = Draw(kEdits, n, 7);
   std::vector<std::string> memos;
   for (uint32_t i = 0; i < kEdits; ++i) memos.push_back(EditMemo(i));
-  if (options.Runs(7)) Compare("7 memo edits", n, runs, ours, theirs, [&](TBenchSide& s) { return s.EditMemos(edits, memos); });
-  if (options.Runs(8)) Compare("8 scan count", n, runs, ours, theirs, [](TBenchSide& s) { return s.ScanCount(3); });
+  if (options.Runs(7)) Compare("7 memo edits", n, runs, sides, [&](TBenchSide& s) { return s.EditMemos(edits, memos); });
+  if (options.Runs(8)) Compare("8 scan count", n, runs, sides, [](TBenchSide& s) { return s.ScanCount(3); });
   // Last, as it grows the table: each run appends the next records.
-  std::vector<TSample> a, b;
-  for (int run = 0; options.Runs(2) && run < runs; ++run) {
-    std::vector<TQuestion> next(all.begin() + n + kAppends * run, all.begin() + n + kAppends * (run + 1));
-    a.push_back(ours.Append(next));
-    b.push_back(theirs.Append(next));
+  if (options.Runs(2)) {
+    int run = 0;
+    Compare("2 shared appends", n, runs, sides, [&](TBenchSide& s) {
+      // Every side appends the same next records; the next run takes the following ones.
+      const size_t from = n + kAppends * size_t(run);
+      TSample sample = s.Append(std::vector<TQuestion>(all.begin() + from, all.begin() + from + kAppends));
+      if (&s == sides.theirs.back().get()) ++run;
+      return sample;
+    });
   }
-  if (options.Runs(2)) Report("2 shared appends", n, Median(a), Median(b));
-  ours.Close();
-  theirs.Close();
+  sides.ForEach([](TBenchSide& s) { s.Close(); });
 }
 
 int Main(int argc, char** argv) {
@@ -144,10 +171,11 @@ int Main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--only") && more) options.only = Numbers(argv[++i]);
     else if (!std::strcmp(argv[i], "--no-figures")) figures = false;
     else if (!std::strcmp(argv[i], "--cpu")) TStopwatch::UseCpuTime(cpuTime = true);
+    else if (!std::strcmp(argv[i], "--pread")) isam::SetMappedReadsEnabled(false);
     else {
       std::fprintf(stderr,
                    "usage: isambench [--sizes N,...] [--only W,...] [--runs N] [--cpu] [--figures N,...]\n"
-                   "                 [--no-figures] [--dir FOLDER]\n");
+                   "                 [--no-figures] [--dir FOLDER] [--pread]\n");
       return 2;
     }
   }
@@ -161,7 +189,8 @@ int Main(int argc, char** argv) {
   TCountingFileSystem reads;
   int status = 0;
   try {
-    std::printf("%s; medians of %d runs; ratio = ours / SQLite (below 1: ours faster). %u appends per run,\n"
+    std::printf("%s; medians of %d runs; ratio = ours / SQLite default journal, wal = ours / SQLite WAL,\n"
+                "mmap = ours / SQLite WAL + mmap_size (below 1: ours faster). %u appends per run,\n"
                 "%u look-ups, %u positionings, %u edits. pages/records: what ours read from its files.\n",
                 cpuTime ? "CPU time" : "Wall-clock time", options.runs, kAppends, kLookUps, kPositions, kEdits);
     for (uint32_t n : options.sizes) RunSize(options, folder, n, reads);

@@ -1,7 +1,9 @@
 #pragma once
 // The same workloads on SQLite (the system's libsqlite3): prepared
 // statements, synchronous=OFF, one table with INTEGER PRIMARY KEY Q_ID and an
-// index on Q_EXAM_N.
+// index on Q_EXAM_N. Three configurations: the default rollback journal; the
+// write-ahead log; the write-ahead log with reads through a memory mapping of
+// the whole file (mmap_size), its fastest configuration for reading.
 #include "bench/bench_side.h"
 
 struct sqlite3;
@@ -9,9 +11,11 @@ struct sqlite3_stmt;
 
 namespace bench {
 
+enum class TSqliteMode { kDefault, kWal, kWalMmap };
+
 class TSqliteSide final : public TBenchSide {
  public:
-  explicit TSqliteSide(std::string folder);
+  TSqliteSide(std::string folder, TSqliteMode mode);
   ~TSqliteSide() override;
 
   TSample BulkLoad(const std::vector<TQuestion>& records) override;
@@ -31,6 +35,7 @@ class TSqliteSide final : public TBenchSide {
   void Insert(sqlite3* db, const TQuestion& q);
 
   std::string path_;
+  TSqliteMode mode_;
   sqlite3* db_ = nullptr;  // while open
   std::vector<sqlite3_stmt*> statements_;
 };

@@ -8,6 +8,7 @@
 #include "engine/field.h"
 #include "engine/data/data_file.h"
 #include "engine/file/le.h"
+#include "engine/file/record_fields.h"
 #include "engine/table.h"
 
 namespace isam {
@@ -22,6 +23,14 @@ TBlobFile& BlobOf(TIsamTable& table, const TIsamField& field) {
 
 }  // namespace
 
+class TIsamBlobStream::Operation {
+ public:
+  explicit Operation(TIsamTable& table) : frame_((table.Enter(), *table.DataFile())) { Check(frame_.status()); }
+
+ private:
+  TDataFile::ReadFrame frame_;
+};
+
 TIsamBlobStream::TIsamBlobStream(TIsamField& field, TBlobStreamMode mode)
     : field_(field), table_(field.Table()), mode_(mode) {
   table_.CheckActive();
@@ -32,12 +41,12 @@ TIsamBlobStream::TIsamBlobStream(TIsamField& field, TBlobStreamMode mode)
       throw EDatabaseError("Dataset not in edit or insert mode");
     }
   }
-  table_.Enter();
+  Operation operation(table_);
   TBlobFile& blob = BlobOf(table_, field);
   uint8_t* image = table_.buffer_.Image();
   if (!table_.BlobModified(field)) {
     // A record's blocks carry its slot number; a new record has none yet.
-    uint32_t record = table_.buffer_.Flag() == bfCurrent ? GetU32(image + 1) : 0;
+    uint32_t record = table_.buffer_.Flag() == bfCurrent ? SlotNumberOf(image) : 0;
     Check(blob.OpenBlob(image, field.FieldNo(), record));
   }
   open_ = true;
@@ -54,7 +63,7 @@ TIsamBlobStream::~TIsamBlobStream() {
 
 uint32_t TIsamBlobStream::Read(void* buffer, uint32_t count) {
   if (!open_) return 0;
-  table_.Enter();
+  Operation operation(table_);
   uint32_t done = 0;
   int rc = BlobOf(table_, field_).ReadBlob(table_.buffer_.Image(), field_.FieldNo(), position_, count, buffer, &done);
   if (rc == kInvalidBlobOffset) return 0;
@@ -67,7 +76,7 @@ uint32_t TIsamBlobStream::Write(const void* buffer, uint32_t count) {
   if (!open_ || mode_ == TBlobStreamMode::bmRead) {
     throw EDatabaseError::WithArg("Field '%s' cannot be modified", field_.FieldName());
   }
-  table_.Enter();
+  Operation operation(table_);
   Check(BlobOf(table_, field_).WriteBlob(table_.buffer_.Image(), field_.FieldNo(), position_, count, buffer));
   position_ += count;
   written_ = true;
@@ -76,7 +85,7 @@ uint32_t TIsamBlobStream::Write(const void* buffer, uint32_t count) {
 
 uint32_t TIsamBlobStream::Size() const {
   if (!open_) return 0;
-  table_.Enter();
+  Operation operation(table_);
   uint32_t size = 0;
   Check(BlobOf(table_, field_).GetBlobSize(table_.buffer_.Image(), field_.FieldNo(), &size));
   return size;
@@ -92,7 +101,7 @@ void TIsamBlobStream::Truncate() {
   if (!open_ || mode_ == TBlobStreamMode::bmRead) {
     throw EDatabaseError::WithArg("Field '%s' cannot be modified", field_.FieldName());
   }
-  table_.Enter();
+  Operation operation(table_);
   Check(BlobOf(table_, field_).SetBlobSize(table_.buffer_.Image(), field_.FieldNo(), position_));
   written_ = true;
 }
@@ -104,7 +113,7 @@ void TIsamBlobStream::Close() {
   if (written_) {
     table_.MarkBlobModified(field_);
   } else if (!table_.BlobModified(field_)) {
-    table_.Enter();
+    Operation operation(table_);
     // The value may already have gone with the buffer (the cursor moved).
     if (TBlobFile* blob = table_.DataFile()->Blob()) blob->CloseBlob(table_.buffer_.Image(), field_.FieldNo());
   }

@@ -41,6 +41,10 @@ class TIsamBlobStream {
   void Close();
 
  private:
+  // One stream operation: the table's session made current, and a read frame
+  // so that the read lock a disk read takes ends with the operation.
+  class Operation;
+
   TIsamField& field_;
   TIsamTable& table_;
   TBlobStreamMode mode_;

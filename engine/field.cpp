@@ -273,11 +273,23 @@ void TIsamField::SetDateTimeValue(double value) {
 
 // ---------------------------------------------------------------- text and bytes
 
+namespace {
+
+// A blob field's whole value, read straight into the container the caller
+// returns (a string or a byte vector: no copy between them).
+template <class Bytes>
+Bytes WholeBlob(TIsamField& field) {
+  if (field.IsNull()) return {};
+  TIsamBlobStream stream(field, TBlobStreamMode::bmRead);
+  Bytes bytes(stream.Size(), 0);
+  bytes.resize(stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
+  return bytes;
+}
+
+}  // namespace
+
 std::string TIsamField::StringValue() const {
-  if (IsBlob()) {
-    std::vector<uint8_t> bytes = BytesValue();
-    return std::string(bytes.begin(), bytes.end());
-  }
+  if (IsBlob()) return WholeBlob<std::string>(*const_cast<TIsamField*>(this));
   if (IsNull()) return {};
   std::vector<uint8_t> d = Data();
   switch (def_.kind) {
@@ -350,13 +362,7 @@ void TIsamField::SetStringValue(std::string_view value) {
 }
 
 std::vector<uint8_t> TIsamField::BytesValue() const {
-  if (IsBlob()) {
-    if (IsNull()) return {};
-    TIsamBlobStream stream(*const_cast<TIsamField*>(this), TBlobStreamMode::bmRead);
-    std::vector<uint8_t> bytes(stream.Size());
-    bytes.resize(stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
-    return bytes;
-  }
+  if (IsBlob()) return WholeBlob<std::vector<uint8_t>>(*const_cast<TIsamField*>(this));
   return Data();
 }
 

@@ -107,10 +107,12 @@ void TIsamTable::FreeFilters() noexcept {
 }
 
 void TIsamTable::FilterRecordChanged() {
+  TDataFile::ReadFrame frame(*file_);
   if (filters_ && file_->CurrentSlot()) Check(filters_->RecordChanged(file_->CurrentSlot(), buffer_.Image()));
 }
 
 void TIsamTable::FilterRecordDeleted(uint32_t slot) {
+  TDataFile::ReadFrame frame(*file_);
   if (filters_) filters_->RecordDeleted(slot);
 }
 
@@ -122,6 +124,7 @@ void TIsamTable::SetFilter(std::string_view text) {
   EndPendingEdit();
   if (text != filter_) {
     Enter();
+    TDataFile::ReadFrame frame(*file_);  // building a bitmap reads index pages
     uint32_t handle = Compile(*filters_, FilterFields(fieldDefs_, *file_), std::string(text), filterOptions_);
     uint32_t old = filterHandle_;
     filter_ = std::string(text);
@@ -140,6 +143,7 @@ void TIsamTable::SetFilterOptions(TFilterOptions options) {
   EndPendingEdit();
   if (options != filterOptions_) {
     Enter();
+    TDataFile::ReadFrame frame(*file_);
     uint32_t handle = Compile(*filters_, FilterFields(fieldDefs_, *file_), filter_, options);
     uint32_t old = filterHandle_;
     filterOptions_ = options;
@@ -158,6 +162,7 @@ void TIsamTable::SetFiltered(bool filtered) {
   EndPendingEdit();
   if (filtered != filtered_) {
     Enter();
+    TDataFile::ReadFrame frame(*file_);
     if (filtered) {
       ActivateFilter();
     } else {

@@ -173,6 +173,8 @@ void TIsamTable::OpenTable() {
   file_ = std::move(file);
   readOnly_ = file_->ReadOnly();
 
+  // Choosing the index and building the filters' bitmaps read the files.
+  TDataFile::ReadFrame frame(*file_);
   SelectIndex();
   BuildFields();
   file_->BeforeFirst();

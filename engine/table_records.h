@@ -1,6 +1,7 @@
 #pragma once
 // The data file as the record source of a table's filters.
 #include "engine/data/data_file.h"
+#include "engine/file/record_fields.h"
 #include "engine/filter/filter.h"
 
 namespace isam {
@@ -10,7 +11,7 @@ class TDataFileRecords final : public TFilterRecordSource {
   explicit TDataFileRecords(TDataFile& file) : file_(file) {}
   int ReadSlot(uint32_t slot, uint8_t* image, bool* deleted) override {
     int rc = file_.ReadSlot(slot, image);
-    *deleted = rc == 0 && image[0] != 0;
+    *deleted = rc == 0 && !SlotIsLive(image);
     return rc;
   }
 

@@ -85,7 +85,7 @@ int TBlobFile::WriteHeader() {
 
 int TBlobFile::ReadDiskCounter(uint32_t* counter) {
   uint8_t raw[4];
-  if (int rc = Read(0, raw, sizeof raw)) return rc;
+  if (int rc = ReadHead(0, raw, sizeof raw)) return rc;
   if (host_.Enciphered()) ApplyCipher(raw, sizeof raw, kDataBlockCipher);
   *counter = GetU32(raw);
   return kOk;

@@ -75,6 +75,14 @@ class TBlobFile : public TFileHandler {
   // lose their chains (their first block becomes 0).
   int Empty();
 
+  // Reads the first blocks of the values a record image refers to into the
+  // cache, and a block or two behind each; values whose first blocks lie
+  // close together share one file read. For the data file, which calls it while it holds the read
+  // lock and has run the change check for the record: reading the record's
+  // memos then takes no lock and check of its own. Nothing is reported; a
+  // read that fails here fails again, and is reported, when the value opens.
+  void Prefetch(const uint8_t* image);
+
   // ---- Blob operations on a record image (field: 1-based number) ----
   // Every operation requires a blob field (10753 naming the field). Opening a
   // value already open in this image does nothing; a negative reference that

@@ -8,6 +8,7 @@
 #include "engine/blob/block_cache.h"
 #include "engine/errors.h"
 #include "engine/file/cipher.h"
+#include "engine/file/file_session.h"
 
 namespace isam {
 
@@ -51,6 +52,38 @@ int TBlobFile::Fetch(uint32_t offset, uint32_t wanted, bool append, TBlockRef* o
   if (block->useCount >= kMaxBlockUses) return Fail(kBlobBuffersCorrupt);
   out->Hold(block);
   return kOk;
+}
+
+void TBlobFile::Prefetch(const uint8_t* image) {
+  if (!cache_) return;
+  // Blocks read past a first block: the rest of a short value's chain, which
+  // its writer laid right behind it.
+  constexpr uint32_t kTailBlocks = 2;
+  uint32_t firsts[kMaxOpenBlobs];
+  size_t count = 0;
+  for (const TFieldDesc& f : host_.Fields()) {
+    if (!f.IsBlob() || count == kMaxOpenBlobs) continue;
+    const int32_t reference = Reference(image, f.number);
+    if (reference <= 0 || !ValidBlockOffset(uint32_t(reference)) || cache_->Find(uint32_t(reference))) continue;
+    firsts[count++] = uint32_t(reference);
+  }
+  std::sort(firsts, firsts + count);
+  const uint32_t limit = std::max<uint32_t>(1, std::min<uint32_t>(readAhead_, uint32_t(CacheCapacity() / 2)));
+  TFileSession* session = CurrentFileSession();
+  const ErrorContext saved = session ? session->lastError : ErrorContext{};
+  // Values whose first blocks lie close together share one read.
+  for (size_t i = 0; i < count;) {
+    size_t j = i + 1;
+    while (j < count && (firsts[j] - firsts[i]) / blockSize_ + 1 + kTailBlocks <= limit &&
+           firsts[j] - firsts[j - 1] <= (kTailBlocks + 1) * blockSize_) {
+      ++j;
+    }
+    const uint32_t blocks = std::min({(firsts[j - 1] - firsts[i]) / blockSize_ + 1 + kTailBlocks,
+                                      (header_.endOffset - firsts[i]) / blockSize_, limit});
+    ReadRun(firsts[i], std::max<uint32_t>(blocks, 1));
+    i = j;
+  }
+  if (session) session->lastError = saved;
 }
 
 // Reads count blocks from offset with one file read and files them in the

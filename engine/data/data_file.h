@@ -38,6 +38,25 @@ class TDataFile : public TFileHandler, public TTableHost {
   TDataFile();
   ~TDataFile() override;
 
+  // An operation frame: releases, when the operation ends, the read lock that
+  // a disk read inside it took, and runs the reload listener a change check
+  // left owed. With strict change detection it takes the lock (and checks for
+  // other users' changes) when the operation begins. Every operation that can
+  // reach the disk runs inside one: the data file's own, and those the cursor
+  // layer sends to the index or blob file directly (blob streams, filters).
+  class ReadFrame {
+   public:
+    explicit ReadFrame(TDataFile& file);
+    ~ReadFrame();
+    ReadFrame(const ReadFrame&) = delete;
+    ReadFrame& operator=(const ReadFrame&) = delete;
+    int status() const { return status_; }
+
+   private:
+    TDataFile& file_;
+    int status_ = 0;
+  };
+
   // ---- Configuration (before opening) ----
   void SetStrictChangeDetection(bool on) { strictChangeDetection_ = on; }
   void SetForceBufferFlush(bool on);
@@ -139,11 +158,16 @@ class TDataFile : public TFileHandler, public TTableHost {
   // Fetches record slot n into the cache and makes it current.
   int Fetch(uint32_t slot, int direction);
   int ReadRun(uint32_t first, uint32_t count);
+  int ReadAhead(uint32_t slot, int direction);
   TRecord* TakeEntry(uint32_t slot);
   int SetCurrent(uint32_t slot);
-  int AfterMove(int result, uint32_t slot, int direction);
+  template <class Locate>
+  int Move(int direction, int noRecord, Locate locate);
   int Validate(const uint8_t* image);
   int DecideSlot(uint32_t* slot) const;
+  // The start of a modify or delete: the write lock (its frame releases it),
+  // the change check, and the current record's slot (8710 when it is gone).
+  int LockWriteOnCurrent(uint32_t* slot);
   int TakeSlot(uint32_t* slot);
   int WriteThroughAll();
   int SaveBlobs(uint32_t slot, uint8_t* image);
@@ -152,9 +176,6 @@ class TDataFile : public TFileHandler, public TTableHost {
   uint64_t SlotOffset(uint32_t slot) const {
     return kDataHeaderSize + kFieldDescriptorSize * fields_.size() + uint64_t(slot - 1) * header_.recordSize;
   }
-
-  // An operation frame: releases a read lock taken while it ran.
-  class ReadFrame;
 
   TDataHeader header_;
   bool headerChanged_ = false;

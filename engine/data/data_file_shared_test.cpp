@@ -12,6 +12,7 @@
 #include "engine/file/record_fields.h"
 #include "engine/data/table_creator.h"
 #include "testing/child_process.h"
+#include "testing/faulty_file_system.h"
 #include "testing/temp_dir.h"
 
 namespace isam {
@@ -125,6 +126,39 @@ TEST(DataFileSharedTest, ALockedRecordCannotBeDeletedByAnotherProcess) {
   uint32_t count = 9;
   ASSERT_EQ(mine->Count(&count), kOk);
   EXPECT_EQ(count, 0u);
+}
+
+// A walk in an index order that is not slot order reads ahead: the records
+// the cursor shows next and their memos come with the first miss, under its
+// one read lock, and each still arrives in its place with its own memo.
+TEST(DataFileSharedTest, AWalkInIndexOrderReadsAheadUnderOneLock) {
+  EngineScope engine;
+  testing_support::TempDir dir;
+  std::string path = dir.File("notes.DAT");
+  TTableDef def = NotesTable();
+  def.indexes.push_back({"ByN", {2}, {}, false, false, false, 0, false});
+  ASSERT_EQ(CreateTable(path, def), kOk);
+  constexpr int kRecords = 20;
+  {
+    auto writer = OpenShared(path);
+    ASSERT_TRUE(writer);
+    for (int i = 0; i < kRecords; ++i) ASSERT_EQ(AddNote(*writer, kRecords - i, "note " + std::to_string(i)), kOk);
+  }
+  testing_support::FaultyFileSystem counting;
+  testing_support::ScopedFileSystem installed(counting);
+  auto reader = OpenShared(path);
+  ASSERT_TRUE(reader);
+  ASSERT_EQ(reader->Index().SelectIndex(1), kOk);
+  counting.ResetCounts();
+  int seen = 0;
+  for (int rc = reader->MoveFirst(); rc == kOk; rc = reader->MoveNext(), ++seen) {
+    EXPECT_EQ(reader->CurrentSlot(), uint32_t(kRecords - seen));  // N ascending: slots descending
+    EXPECT_EQ(NoteOf(*reader), "note " + std::to_string(kRecords - 1 - seen));
+  }
+  EXPECT_EQ(seen, kRecords);
+  // One read lock (a reader byte in the index and the blob file) for the walk.
+  EXPECT_LE(counting.lockAttempts(), 2);
+  EXPECT_FALSE(reader->Locks().ReadLocked());
 }
 
 }  // namespace

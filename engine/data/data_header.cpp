@@ -21,6 +21,7 @@ TDataHeader TDataHeader::Decode(const uint8_t* b) {
   h.recordSize = GetU16(b + 21);
   h.fieldCount = GetU16(b + 23);
   h.hasBlobs = GetU16(b + 25) != 0;
+  h.timeStamp = GetF64(b + 27);
   h.hasPassword = b[86] != 0;
   uint8_t passwordChars[15];
   size_t length = std::min<size_t>(b[87], 15);
@@ -44,6 +45,7 @@ void TDataHeader::Encode(uint8_t* bytes, bool headerChanged) {
   PutU16(b + 21, recordSize);
   PutU16(b + 23, fieldCount);
   PutU16(b + 25, hasBlobs ? 1 : 0);
+  PutF64(b + 27, timeStamp);
   b[86] = hasPassword ? 1 : 0;
   size_t length = std::min<size_t>(password.size(), 15);
   std::memset(b + 87, 0, 16);

@@ -43,6 +43,7 @@ struct TDataHeader {
   uint16_t recordSize = 0;
   uint16_t fieldCount = 0;
   bool hasBlobs = false;
+  double timeStamp = 0;  // see HeaderTimeStamp
   bool hasPassword = false;
   std::string password;  // plain
   uint16_t languageId = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/errors.h"
+#include "engine/file/guarded_copy.h"
 #include "engine/file/file_session.h"
 
 namespace isam {
@@ -107,6 +108,14 @@ int TFileHandler::Read(uint64_t offset, void* buffer, size_t count, bool partial
   if (done) *done = got;
   if (error) return Fail(kReadError);
   if (got < count && !partialAllowed) return Fail(kReadError);
+  return kOk;
+}
+
+int TFileHandler::ReadHead(uint64_t offset, void* buffer, size_t count) {
+  if (!IsOpen()) return Fail(kInvalidHandle);
+  const uint8_t* head = offset + count <= kHeadBytes ? file_->Head() : nullptr;
+  if (!head) return Read(offset, buffer, count);
+  if (!GuardedCopy(buffer, head + offset, count)) return Fail(kReadError);
   return kOk;
 }
 

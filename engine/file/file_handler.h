@@ -59,6 +59,10 @@ class TFileHandler {
   // Writes count bytes at offset (short write: 9218); a write of 0 bytes cuts
   // the file at offset.
   int Write(uint64_t offset, const void* buffer, size_t count);
+  // Reads count bytes inside the first kHeadBytes: from the file's mapping
+  // when it has one (no system call), else as Read does. A file cut shorter
+  // under the mapping is a read error (9217).
+  int ReadHead(uint64_t offset, void* buffer, size_t count);
   int Size(uint64_t* size);
 
   // Byte-range lock primitive: never waits. On a file opened exclusively both

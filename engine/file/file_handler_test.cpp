@@ -5,6 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/errors.h"
 #include "engine/file/file_session.h"
@@ -32,6 +33,15 @@ class FileHandlerTest : public ::testing::Test {
     EXPECT_EQ(file->SetReadOnly(readOnly), kOk);
     *result = file->Open();
     return file;
+  }
+
+  // A shared read-only and a shared writable handler on the test file.
+  void OpenReaderAndWriter(std::unique_ptr<TFileHandler>* reader, std::unique_ptr<TFileHandler>* writer) {
+    int rc = -1;
+    *reader = Open(false, true, &rc);
+    ASSERT_EQ(rc, kOk);
+    *writer = Open(false, false, &rc);
+    ASSERT_EQ(rc, kOk);
   }
 
   EngineScope engine_;
@@ -235,6 +245,60 @@ TEST_F(FaultyDiskTest, FullDiskAndFailingReads) {
   size_t done = 0;
   EXPECT_EQ(file->Read(0, &byte, 1, true, &done), kReadError);
   EXPECT_EQ(done, 0u);
+}
+
+// The head of a file read through its mapping: another handle's write shows
+// at once, a read past the end of the mapping goes to the file, and a file cut
+// to nothing under the mapping is a read error, not a crash.
+TEST_F(FileHandlerTest, HeadReadsSeeOtherWritersAndSurviveACutFile) {
+  WriteFile(path_, std::string(2 * kHeadBytes, 'a'));
+  std::unique_ptr<TFileHandler> reader, writer;
+  ASSERT_NO_FATAL_FAILURE(OpenReaderAndWriter(&reader, &writer));
+  char got[4] = {};
+  ASSERT_EQ(reader->ReadHead(0, got, 4), kOk);
+  EXPECT_EQ(std::string(got, 4), "aaaa");
+  ASSERT_EQ(writer->Write(1, "bc", 2), kOk);
+  ASSERT_EQ(reader->ReadHead(0, got, 4), kOk);
+  EXPECT_EQ(std::string(got, 4), "abca");
+  ASSERT_EQ(reader->ReadHead(kHeadBytes - 2, got, 4), kOk);  // crosses the mapped page
+  EXPECT_EQ(std::string(got, 4), "aaaa");
+
+  ASSERT_EQ(::truncate(path_.c_str(), 0), 0);
+  EXPECT_EQ(reader->ReadHead(0, got, 4), kReadError);
+  EXPECT_EQ(LastErrorFile(), path_);
+  // The process goes on: a file grown again reads again.
+  WriteFile(path_, "xyz0");
+  ASSERT_EQ(reader->ReadHead(0, got, 4), kOk);
+  EXPECT_EQ(std::string(got, 4), "xyz0");
+}
+
+// Reads through the whole-file mapping and through pread agree: another
+// handle's writes and appends show, the end of the file shortens a read, and
+// a file cut under the reader is a read error.
+TEST_F(FileHandlerTest, MappedAndPlainReadsFollowOtherWriters) {
+  struct Restore {
+    ~Restore() { SetMappedReadsEnabled(true); }
+  } restore;
+  for (bool mapped : {true, false}) {
+    SCOPED_TRACE(mapped ? "mapped" : "pread");
+    SetMappedReadsEnabled(mapped);
+    WriteFile(path_, std::string(3 * kHeadBytes, 'a'));
+    std::unique_ptr<TFileHandler> reader, writer;
+    ASSERT_NO_FATAL_FAILURE(OpenReaderAndWriter(&reader, &writer));
+    char got[8] = {};
+    ASSERT_EQ(reader->Read(kHeadBytes, got, 4), kOk);
+    ASSERT_EQ(writer->Write(kHeadBytes + 1, "bc", 2), kOk);
+    ASSERT_EQ(writer->Write(3 * kHeadBytes, "tail", 4), kOk);  // an append
+    ASSERT_EQ(reader->Read(kHeadBytes, got, 4), kOk);
+    EXPECT_EQ(std::string(got, 4), "abca");
+    size_t done = 0;
+    ASSERT_EQ(reader->Read(3 * kHeadBytes, got, 8, true, &done), kOk);
+    EXPECT_EQ(std::string(got, done), "tail");
+    EXPECT_EQ(reader->Read(3 * kHeadBytes, got, 8), kReadError);
+
+    ASSERT_EQ(::truncate(path_.c_str(), 0), 0);
+    EXPECT_EQ(reader->Read(kHeadBytes, got, 4), kReadError);
+  }
 }
 
 }  // namespace

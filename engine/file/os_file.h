@@ -4,6 +4,7 @@
 //
 // Results are 0 or an errno value; MapOsError() turns errno values into
 // engine codes in one place.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,7 +27,28 @@ class OsFile {
   // Never blocks: EAGAIN when another handle holds a conflicting lock.
   virtual int TryLock(uint64_t offset, uint64_t length) = 0;
   virtual int Unlock(uint64_t offset, uint64_t length) = 0;
+  // A read-only shared mapping of the file's first kHeadBytes, made at the
+  // first call and kept while the file is open; null where the file is not
+  // mapped (mapping switched off, or not possible): the caller then reads
+  // with ReadAt. The mapping shows every process's writes at once. Bytes
+  // past the end of the file read as zero within its last page; pages wholly
+  // past it raise SIGBUS (see GuardedCopy).
+  virtual const uint8_t* Head() { return nullptr; }
 };
+
+inline constexpr size_t kHeadBytes = 4096;
+
+// Whether files opened from now on map their first page (on by default).
+void SetHeadMappingEnabled(bool on);
+bool HeadMappingEnabled();
+// Whether files opened from now on read through a read-only mapping of the
+// whole file instead of pread (on by default; pread where mapping fails).
+// Reads past the size the file had when last looked at ask the system for
+// its size again and grow the mapping. A file cut shorter by another process
+// under the mapping makes a read of the lost pages a read error (SIGBUS is
+// caught); within the last page the lost bytes read as zero.
+void SetMappedReadsEnabled(bool on);
+bool MappedReadsEnabled();
 
 struct FileStatus {
   bool exists = false;

@@ -12,23 +12,48 @@
 // is advisory and, on some network file systems, only local to one machine.
 #include <cerrno>
 #include <fcntl.h>
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/errors.h"
+#include "engine/file/guarded_copy.h"
 #include "engine/file/os_file.h"
 
 namespace isam {
 namespace {
 
+std::atomic<bool> gHeadMapping{true};
+std::atomic<bool> gMappedReads{true};
+
 class PosixFile final : public OsFile {
  public:
-  PosixFile(int fd, bool writable) : fd_(fd), writable_(writable) {}
-  ~PosixFile() override { ::close(fd_); }
+  PosixFile(int fd, bool writable) : fd_(fd), writable_(writable), mapHead_(gHeadMapping), mapAll_(gMappedReads) {}
+  ~PosixFile() override {
+    if (head_) ::munmap(head_, kHeadBytes);
+    if (whole_) ::munmap(whole_, mapped_);
+    ::close(fd_);
+  }
+
+  const uint8_t* Head() override {
+    if (!head_ && mapHead_) {
+      void* at = ::mmap(nullptr, kHeadBytes, PROT_READ, MAP_SHARED, fd_, 0);
+      if (at == MAP_FAILED) {
+        mapHead_ = false;  // reads go through pread from now on
+      } else {
+        head_ = at;
+      }
+    }
+    return static_cast<const uint8_t*>(head_);
+  }
 
   int ReadAt(uint64_t offset, void* buffer, size_t count, size_t* done) override {
     *done = 0;
+    if (mapAll_ && MappedRead(offset, buffer, count, done)) return *done == count || !lostPages_ ? 0 : EIO;
     auto* out = static_cast<char*>(buffer);
     while (*done < count) {
       ssize_t n = ::pread(fd_, out + *done, count - *done, static_cast<off_t>(offset + *done));
@@ -86,8 +111,53 @@ class PosixFile final : public OsFile {
     return errno == EACCES ? EAGAIN : errno;
   }
 
+  // Serves a read from the whole-file mapping; false when the file cannot be
+  // mapped (mapping is then off for this file and pread serves the read).
+  bool MappedRead(uint64_t offset, void* buffer, size_t count, size_t* done) {
+    lostPages_ = false;
+    if (offset + count > known_) {
+      struct stat st;
+      if (::fstat(fd_, &st) != 0) return false;
+      known_ = static_cast<uint64_t>(st.st_size);
+      if (known_ > mapped_ && !Remap()) return false;
+    }
+    if (offset >= known_) return true;
+    const size_t length = static_cast<size_t>(std::min<uint64_t>(count, known_ - offset));
+    if (!GuardedCopy(buffer, static_cast<const uint8_t*>(whole_) + offset, length)) {
+      lostPages_ = true;  // cut shorter under the mapping
+      known_ = 0;         // ask for the size again next time
+      return true;
+    }
+    *done = length;
+    return true;
+  }
+
+  // Maps the file anew, with room to grow before the next remap.
+  bool Remap() {
+    const uint64_t want = std::max<uint64_t>(known_ + known_ / 4, uint64_t(1) << 20);
+    if (want > SIZE_MAX) return Off();
+    void* at = ::mmap(nullptr, static_cast<size_t>(want), PROT_READ, MAP_SHARED, fd_, 0);
+    if (at == MAP_FAILED) return Off();
+    if (whole_) ::munmap(whole_, mapped_);
+    whole_ = at;
+    mapped_ = static_cast<size_t>(want);
+    return true;
+  }
+
+  bool Off() {
+    mapAll_ = false;
+    return false;
+  }
+
   int fd_;
   bool writable_;
+  bool mapHead_;
+  bool mapAll_;
+  void* head_ = nullptr;
+  void* whole_ = nullptr;
+  size_t mapped_ = 0;
+  uint64_t known_ = 0;  // the file's size when last asked
+  bool lostPages_ = false;
 };
 
 class PosixFiles final : public FileSystem {
@@ -163,5 +233,10 @@ int MapOsError(int osError) {
     default: return kOperatingSystemError;
   }
 }
+
+void SetHeadMappingEnabled(bool on) { gHeadMapping = on; }
+bool HeadMappingEnabled() { return gHeadMapping; }
+void SetMappedReadsEnabled(bool on) { gMappedReads = on; }
+bool MappedReadsEnabled() { return gMappedReads; }
 
 }  // namespace isam

@@ -1,11 +1,33 @@
 #pragma once
-// Reading and writing one field's value in a plain record image.
+// Reading and writing a plain record image: the slot's prefix and one
+// field's value.
 #include <cstdint>
 #include <string_view>
 
 #include "engine/file/field_desc.h"
+#include "engine/file/le.h"
 
 namespace isam {
+
+// The prefix of every record slot (kRecordPrefixSize bytes), before the fields:
+//   0  u8   status: kSlotLive or kSlotDeleted (any other value is damage)
+//   1  u32  a live record: its own slot number; a deleted slot: the next slot
+//           of the free list (0 ends it)
+//   5  u32  the record's auto-increment value (the auto-increment field's data)
+constexpr uint8_t kSlotLive = 0;
+constexpr uint8_t kSlotDeleted = 1;
+static_assert(kAutoIncrementOffset == 5 && kRecordPrefixSize == 9);
+
+inline uint8_t SlotStatus(const uint8_t* image) { return image[0]; }
+inline bool SlotIsLive(const uint8_t* image) { return image[0] == kSlotLive; }
+inline bool SlotIsDeleted(const uint8_t* image) { return image[0] == kSlotDeleted; }
+inline void SetSlotStatus(uint8_t* image, uint8_t status) { image[0] = status; }
+inline uint32_t SlotNumberOf(const uint8_t* image) { return GetU32(image + 1); }
+inline void SetSlotNumberOf(uint8_t* image, uint32_t slot) { PutU32(image + 1, slot); }
+inline uint32_t FreeListLink(const uint8_t* image) { return GetU32(image + 1); }
+inline void SetFreeListLink(uint8_t* image, uint32_t next) { PutU32(image + 1, next); }
+inline uint32_t AutoIncrementOf(const uint8_t* image) { return GetU32(image + kAutoIncrementOffset); }
+inline void SetAutoIncrementOf(uint8_t* image, uint32_t value) { PutU32(image + kAutoIncrementOffset, value); }
 
 // Whether the field holds no value (the auto-increment field never is null).
 // Blob fields whose reference is an open-blob handle are judged by the data

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/errors.h"
+#include "engine/file/file_session.h"
 #include "engine/file/le.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_tree.h"
@@ -80,6 +81,31 @@ int TIndexFile::SeekVisible(TIndexTree& tree, uint32_t position, bool forward, u
     if (!entry) return Corrupt();
   }
   return SetOnEntry(*entry, record);
+}
+
+void TIndexFile::PeekAhead(bool forward, uint32_t max, std::vector<uint32_t>* records) {
+  records->clear();
+  if (max == 0 || cursor_.state != CursorState::kOnKey || PhysicalOrder()) return;
+  TFileSession* session = CurrentFileSession();
+  const ErrorContext saved = session ? session->lastError : ErrorContext{};
+  TIndexTree tree(*this, slot_);
+  uint32_t first, last, below;
+  int rc = RangeBounds(tree, &first, &last);
+  if (rc == kOk) rc = tree.CountBelow(Bytes(cursor_.key), tree.KeyLength(), forward, &below);
+  // The position after the current key (forward) or before it.
+  uint32_t position = forward ? below + 1 : below;
+  TIndexTree::Place place;
+  const TIndexEntry* entry = nullptr;
+  if (rc == kOk && position >= first && position <= last && position != 0) {
+    rc = tree.AtPosition(position, &place, &entry);
+    while (rc == kOk && entry && records->size() < max) {
+      if (Visible(entry->pointer)) records->push_back(entry->pointer);
+      position = forward ? position + 1 : position - 1;
+      if (position < first || position > last) break;
+      rc = tree.Step(&place, forward, &entry);
+    }
+  }
+  if (session) session->lastError = saved;
 }
 
 int TIndexFile::IndexMove(Move how, int64_t n, uint32_t* record) {
@@ -307,7 +333,7 @@ int TIndexFile::GoToKey(std::string_view bookmark, uint32_t* record) {
   if (PhysicalOrder()) {
     if (bookmark.size() != 4) return kRecordNotFound;
     uint32_t at = GetU32(reinterpret_cast<const uint8_t*>(bookmark.data()));
-    const TRecordBitmap* set;
+    const TRecordBitmap* set = nullptr;
     int rc = Retrying([&] { return PhysicalSet(&set); });
     if (rc) return rc;
     if (!set->Test(at)) return kRecordNotFound;

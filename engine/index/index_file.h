@@ -133,6 +133,12 @@ class TIndexFile : public TFileHandler {
   // Every move yields in *record the record now current (0 = none).
   int First(uint32_t* record);
   int Last(uint32_t* record);
+  // The records the next moves from the current key would reach, in the
+  // current index order and direction (visible records within the range
+  // only), up to max of them; the cursor stays where it is. For reading
+  // ahead: nothing when the cursor is on no key, in physical order, or when
+  // a page cannot be read (the move itself then reports it).
+  void PeekAhead(bool forward, uint32_t max, std::vector<uint32_t>* records);
   int Next(uint32_t* record);   // kEndOfFile past the last
   int Prior(uint32_t* record);  // kBeginningOfFile before the first
   int MoveBy(int32_t n, uint32_t* record);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/file/le.h"
+#include "engine/file/record_fields.h"
 
 namespace isam {
 namespace {
@@ -96,7 +97,7 @@ size_t KeyPartSize(const TFieldDesc& field) { return size_t{1} + field.storedSiz
 size_t BuildIndexKey(const TKeySpec& spec, const uint8_t* image, uint32_t recordNumber, uint8_t* key,
                      int fieldCount) {
   if (spec.recordIndex) {
-    BuildRecordIndexKey(image[0] != 0, recordNumber, key);
+    BuildRecordIndexKey(!SlotIsLive(image), recordNumber, key);
     return kRecordIndexKeyLength;
   }
   const TIndexDescriptor& desc = *spec.desc;

@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "engine/data/data_file.h"
 #include "engine/file/le.h"
+#include "engine/file/record_fields.h"
 #include "engine/data/table_creator.h"
 #include "engine/index/index_check.h"
 #include "engine/index/index_file.h"
@@ -45,7 +46,7 @@ void ForEachLiveSlot(TDataFile& table, Visit visit) {
   std::vector<uint8_t> image(table.RecordSize());
   for (uint32_t slot = 1; slot <= table.SlotCount(); ++slot) {
     Check(table.ReadSlot(slot, image.data()));
-    if (image[0] == 0) visit(slot, image.data());
+    if (SlotIsLive(image.data())) visit(slot, image.data());
   }
 }
 
@@ -196,8 +197,9 @@ int CheckTable(const Options& options) {
   std::vector<TBlobReference> references;
   for (uint32_t slot = 1; slot <= table->SlotCount(); ++slot) {
     Check(table->ReadSlot(slot, image.data()));
-    if (image[0] > 1) problem("slot " + std::to_string(slot) + ": status byte " + std::to_string(image[0]));
-    if (image[0] != 0) continue;
+    const uint8_t status = SlotStatus(image.data());
+    if (status > kSlotDeleted) problem("slot " + std::to_string(slot) + ": status byte " + std::to_string(status));
+    if (status != kSlotLive) continue;
     ++live;
     for (const TFieldDesc& f : table->Fields()) {
       if (f.IsBlob()) references.push_back({slot, f.number, GetI32(image.data() + f.DataOffset())});
@@ -211,8 +213,8 @@ int CheckTable(const Options& options) {
     }
     freeSlot[slot] = true;
     Check(table->ReadSlot(slot, image.data()));
-    if (image[0] != 1) problem("free list: slot " + std::to_string(slot) + " is not deleted");
-    slot = GetU32(image.data() + 1);
+    if (!SlotIsDeleted(image.data())) problem("free list: slot " + std::to_string(slot) + " is not deleted");
+    slot = FreeListLink(image.data());
   }
   if (table->Index().RecordCount() != live)
     problem("index header counts " + std::to_string(table->Index().RecordCount()) + " records, the data file has " +
@@ -223,7 +225,7 @@ int CheckTable(const Options& options) {
     std::vector<uint8_t> record(table->RecordSize());
     for (uint32_t slot = 1; slot <= table->SlotCount(); ++slot) {
       if (int rc = table->ReadSlot(slot, record.data())) return rc;
-      if (record[0] == 0) visit(slot, record.data());
+      if (SlotIsLive(record.data())) visit(slot, record.data());
     }
     return kOk;
   };

@@ -13,6 +13,7 @@
 #include "engine/data/data_file.h"
 #include "engine/data/data_header.h"
 #include "engine/file/le.h"
+#include "engine/file/record_fields.h"
 #include "engine/index/index_file.h"
 #include "tools/isamtool/commands.h"
 
@@ -137,7 +138,7 @@ std::unique_ptr<TDataFile> OpenExclusive(const std::string& path) {
 }
 
 void MarkDeleted(Plan& plan, uint32_t slot) {
-  plan.images[slot - 1][0] = 1;
+  SetSlotStatus(plan.images[slot - 1].data(), kSlotDeleted);
   plan.changed[slot - 1] = true;
 }
 
@@ -187,13 +188,14 @@ Plan Survey(const std::string& path, RepairResult& result) {
   for (uint32_t slot = 1; slot <= slots; ++slot) {
     std::vector<uint8_t>& image = plan.images[slot - 1];
     Check(table->ReadSlot(slot, image.data()));
-    plan.lastAutoIncrement = std::max(plan.lastAutoIncrement, GetU32(image.data() + 5));
-    if (image[0] > 1) {
-      result.lost.push_back(SlotName(slot) + ": status byte " + std::to_string(image[0]) + ", counted as deleted");
+    plan.lastAutoIncrement = std::max(plan.lastAutoIncrement, AutoIncrementOf(image.data()));
+    if (SlotStatus(image.data()) > kSlotDeleted) {
+      result.lost.push_back(SlotName(slot) + ": status byte " + std::to_string(SlotStatus(image.data())) +
+                            ", counted as deleted");
       MarkDeleted(plan, slot);
     }
-    if (image[0] == 0 && GetU32(image.data() + 1) != slot) {
-      PutU32(image.data() + 1, slot);
+    if (SlotIsLive(image.data()) && SlotNumberOf(image.data()) != slot) {
+      SetSlotNumberOf(image.data(), slot);
       plan.changed[slot - 1] = true;
     }
   }
@@ -205,7 +207,7 @@ Plan Survey(const std::string& path, RepairResult& result) {
     std::set<std::string> seen;
     std::string key(index.KeyLength(s), '\0');
     for (uint32_t slot = 1; slot <= slots; ++slot) {
-      if (plan.images[slot - 1][0] != 0) continue;
+      if (!SlotIsLive(plan.images[slot - 1].data())) continue;
       index.BuildKey(s, plan.images[slot - 1].data(), slot, reinterpret_cast<uint8_t*>(key.data()));
       if (seen.insert(key).second) continue;
       result.lost.push_back(SlotName(slot) + ": its key in index " + index.IndexErrorName(s) +
@@ -221,7 +223,7 @@ Plan Survey(const std::string& path, RepairResult& result) {
     std::vector<uint32_t> chain;
     for (uint32_t slot = 1; slot <= slots; ++slot) {
       std::vector<uint8_t>& image = plan.images[slot - 1];
-      if (image[0] != 0) continue;
+      if (!SlotIsLive(image.data())) continue;
       for (const TFieldDesc& f : table->Fields()) {
         if (!f.IsBlob()) continue;
         int32_t reference = GetI32(image.data() + f.DataOffset());
@@ -263,24 +265,24 @@ void WritePlan(const std::string& path, Plan& plan, RepairResult& result) {
   // other is rebuilt, lowest slot first (the engine uses it only in tables
   // with a primary index).
   uint32_t deleted = 0;
-  for (const auto& image : plan.images) deleted += image[0] == 1;
+  for (const auto& image : plan.images) deleted += SlotIsDeleted(image.data());
   std::vector<bool> visited(slots + 1, false);
   uint32_t steps = 0, at = data.header.freeHead;
-  while (hasPrimary && at != 0 && at <= slots && !visited[at] && plan.images[at - 1][0] == 1) {
+  while (hasPrimary && at != 0 && at <= slots && !visited[at] && SlotIsDeleted(plan.images[at - 1].data())) {
     visited[at] = true;
     ++steps;
-    at = GetU32(plan.images[at - 1].data() + 1);
+    at = FreeListLink(plan.images[at - 1].data());
   }
   const uint32_t oldHead = data.header.freeHead;
   const bool sound = hasPrimary ? at == 0 && steps == deleted
-                                : oldHead == 0 || (oldHead <= slots && plan.images[oldHead - 1][0] == 1);
+                                : oldHead == 0 || (oldHead <= slots && SlotIsDeleted(plan.images[oldHead - 1].data()));
   uint32_t head = sound ? data.header.freeHead : 0;
   for (uint32_t slot = slots; slot >= 1 && !sound; --slot) {
     std::vector<uint8_t>& image = plan.images[slot - 1];
-    if (image[0] != 1) continue;
+    if (!SlotIsDeleted(image.data())) continue;
     uint32_t link = hasPrimary ? head : 0;
-    if (GetU32(image.data() + 1) != link) {
-      PutU32(image.data() + 1, link);
+    if (FreeListLink(image.data()) != link) {
+      SetFreeListLink(image.data(), link);
       plan.changed[slot - 1] = true;
     }
     if (hasPrimary) head = slot;
@@ -338,7 +340,7 @@ uint32_t RebuildIndexes(const std::string& path, const Plan& plan, RepairResult&
   if (index.HasPrimary()) {
     for (uint32_t slot = 1; slot <= slots; ++slot) {
       const uint8_t* image = plan.images[slot - 1].data();
-      if (image[0] != 1) continue;
+      if (!SlotIsDeleted(image)) continue;
       Check(index.InsertRecord(slot, image));
       Check(index.DeleteRecord(slot, image));
     }
@@ -346,7 +348,7 @@ uint32_t RebuildIndexes(const std::string& path, const Plan& plan, RepairResult&
   uint32_t live = 0;
   for (uint32_t slot = 1; slot <= slots; ++slot) {
     const uint8_t* image = plan.images[slot - 1].data();
-    if (image[0] != 0) continue;
+    if (!SlotIsLive(image)) continue;
     Check(index.InsertRecord(slot, image));
     ++live;
   }
