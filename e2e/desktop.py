@@ -59,6 +59,10 @@ class Desktop:
         self.env = dict(os.environ, HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                         QT_ACCESSIBILITY="1", ASAN_OPTIONS="detect_leaks=0")
         self.env.pop("QT_QPA_PLATFORM", None)
+        # The single-instance lock and socket live in the temporary folder: one
+        # of the run's own keeps a Marvessa the user runs meanwhile out of it.
+        self.env["TMPDIR"] = os.path.join(home, "tmp")
+        os.makedirs(self.env["TMPDIR"], exist_ok=True)
         self.helpers = [subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL),
                         subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
