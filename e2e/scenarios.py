@@ -186,10 +186,7 @@ def practice_exam_answered_reviewed_and_graded(desktop, work):
         wait_for(f"the verdict {verdict}", lambda: verdict in d.texts())
         expect(d.find("push button", "Score Report"), "the grade button now shows the score report again")
         # Leaving the exam returns to the selection view.
-        d.keys("alt+x")
-        d.wait("alert", "Marvessa")
-        d.keys("alt+y")
-        d.wait("push button", "A")
+        leave_exam(d)
         d.keys("alt+F4")
         d.wait("push button", "Start Testing")
         d.keys("alt+x")
@@ -257,12 +254,66 @@ def own_questions_written_then_taken_as_a_user_exam(desktop, work):
         d.wait("dialog", "Plindor")
         line = "Passing Score: 850   Your Score: 1000   Grade: Pass"
         wait_for(f"the line {line!r}", lambda: d.label_starting("Passing Score") == line)
-        d.keys("alt+x")
-        d.wait("alert", "Marvessa")
-        d.keys("alt+y")
-        d.wait("push button", "A")
+        leave_exam(d)
         d.keys("alt+F4")
         d.wait("push button", "Start Testing")
+        d.keys("alt+x")
+        expect(run.end() == 0, "the program ends with E&xit")
+
+
+def item_id(d):
+    return int(wait_for("the item's ID", lambda: d.label_starting("Item ID: ")).split(": ")[1])
+
+
+def leave_exam(d):
+    """E&xit Exam, confirmed: back in the selection view."""
+    d.keys("alt+x")
+    d.wait("alert", "Marvessa")
+    d.keys("alt+y")
+    d.wait("push button", "A")
+
+
+@scenario
+def a_saved_note_is_there_in_the_next_exam(desktop, work):
+    """A note written on an item is kept in the bank: the next exam that asks
+    the same question shows it."""
+    with Run(desktop, work, "note") as run:
+        d = desktop
+        start_exam(d, "A", "alt+a", "Begin Practice Exam A", "Ada Candidate")
+        noted = item_id(d)
+        note = "Check the order of apt update and install"
+        d.keys("alt+n")
+        memo = d.wait("text", "User Note")
+        d.type_text(note)
+        d.tab_to("push button", "Save Note")
+        d.keys("space")
+        wait_for("Save Note to be done", lambda: ENABLED not in states(d.find("push button", "Save Note")))
+        d.tab_to("push button", "Exit")
+        d.keys("space")
+        d.wait_gone("text", "User Note")
+        leave_exam(d)
+        # The same exam again, in a new order: walk to the noted question.
+        d.keys("alt+a")
+        d.wait("dialog", "Begin Practice Exam A")
+        d.keys("Return")
+        wait_for("the first item", lambda: d.label_starting("Item 1 of 30"))
+        for k in range(1, 31):
+            wait_for(f"item {k}", lambda: d.label_starting(f"Item {k} of 30"))
+            if item_id(d) == noted:
+                break
+            d.keys("alt+greater")
+        expect(item_id(d) == noted, f"the exam asks question {noted} again")
+        d.keys("alt+n")
+        memo = d.wait("text", "User Note")
+        text = memo.queryText()
+        shown = text.getText(0, text.characterCount)
+        expect(shown == note, f"the note window shows {shown!r}")
+        d.tab_to("push button", "Exit")
+        d.keys("space")
+        d.wait_gone("text", "User Note")
+        leave_exam(d)
+        d.keys("alt+F4")
+        wait_for_start_window(d)
         d.keys("alt+x")
         expect(run.end() == 0, "the program ends with E&xit")
 
