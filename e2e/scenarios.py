@@ -5,6 +5,7 @@ Usage (inside xvfb-run dbus-run-session, see run.sh):
     scenarios.py PREFIX WORK_DIR [NAME ...]"""
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -311,6 +312,43 @@ def a_saved_note_is_there_in_the_next_exam(desktop, work):
         d.tab_to("push button", "Exit")
         d.keys("space")
         d.wait_gone("text", "User Note")
+        leave_exam(d)
+        d.keys("alt+F4")
+        wait_for_start_window(d)
+        d.keys("alt+x")
+        expect(run.end() == 0, "the program ends with E&xit")
+
+
+def time_label(d):
+    return next((t for t in d.texts() if re.fullmatch(r"\d+:\d\d:\d\d", t)), None)
+
+
+@scenario
+def a_one_minute_exam_runs_out(desktop, work):
+    """A one-minute limit counts down, then asks whether to go on; going on
+    leaves the exam running without a time shown."""
+    with Run(desktop, work, "expiry") as run:
+        d = desktop
+        wait_for_start_window(d)
+        d.keys("alt+t")
+        d.wait("push button", "A")
+        d.keys("alt+a")
+        d.wait("dialog", "Begin Practice Exam A")
+        d.tab_to("spin button", "Time (min):")
+        d.keys("ctrl+a")
+        d.type_text("1")
+        d.keys("Return")
+        wait_for("the first item", lambda: d.label_starting("Item 1 of 30"))
+        first = wait_for("the remaining time", lambda: time_label(d))
+        expect(first in ("00:01:00", "00:00:59", "00:00:58"), f"a minute is left, not {first}")
+        alert = d.wait("alert", "Marvessa", timeout=90)
+        message = [a.name for a in descendants(alert) if a.getRoleName() == "label" and a.name]
+        expect(message == ["Your time has expired.\nDo you want continue the exam anyway?"], f"the expiry says {message}")
+        d.keys("Return")  # OK: go on
+        d.wait_gone("alert", "Marvessa")
+        wait_for("the time to leave the screen", lambda: time_label(d) is None)
+        d.keys("alt+greater")
+        wait_for("the exam to go on", lambda: d.label_starting("Item 2 of 30"))
         leave_exam(d)
         d.keys("alt+F4")
         wait_for_start_window(d)

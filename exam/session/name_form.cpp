@@ -77,9 +77,15 @@ TNameForm::TNameForm(const IClock& clock, QWidget* parent)
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(ui_.DateLabel, 0, 0, 1, 2);
-  grid->addWidget(new QLabel("Your Name: ", this), 1, 0);
+  // Each field is named by its caption, as a screen reader announces it.
+  auto* nameLabel = new QLabel("Your Name: ", this);
+  nameLabel->setBuddy(ui_.NameEdit);
+  auto* timeLabel = new QLabel("Time (min):", this);
+  timeLabel->setBuddy(ui_.SpinEdit1);
+  ui_.CountLabel->setBuddy(ui_.SpinEdit2);
+  grid->addWidget(nameLabel, 1, 0);
   grid->addWidget(ui_.NameEdit, 1, 1);
-  grid->addWidget(new QLabel("Time (min):", this), 2, 0);
+  grid->addWidget(timeLabel, 2, 0);
   grid->addWidget(ui_.SpinEdit1, 2, 1);
   grid->addWidget(ui_.CountLabel, 3, 0);
   grid->addWidget(ui_.SpinEdit2, 3, 1);

@@ -1,5 +1,6 @@
 // Taking a practice exam through the exam window: choosing it, the start
 // dialog, walking the items, marking, and the two ways out.
+#include <QAccessible>
 #include <algorithm>
 #include <fstream>
 #include <map>
@@ -27,6 +28,11 @@ TEST_F(PracticeExamTest, ExamCAsksTheBankItemsOnceInRandomOrder) {
     EXPECT_FALSE(f.Ui().SpinEdit2->isEnabled());
     EXPECT_EQ(f.Ui().SpinEdit2->maximum(), 210);
     EXPECT_EQ(f.Ui().SpinEdit2->value(), 210);
+    // A screen reader names each field by its caption.
+    const auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    EXPECT_EQ(name(f.Ui().NameEdit), "Your Name: ");
+    EXPECT_EQ(name(f.Ui().SpinEdit1), "Time (min):");
+    EXPECT_EQ(name(f.Ui().SpinEdit2), "Number of questions:");
     f.Ui().NameEdit->setText("Robin");
   });
   EXPECT_EQ(dialogCaption, "Begin Practice Exam C");
