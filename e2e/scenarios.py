@@ -356,6 +356,51 @@ def a_one_minute_exam_runs_out(desktop, work):
         expect(run.end() == 0, "the program ends with E&xit")
 
 
+def bank_exam_items(exam):
+    """The Q_IDs of one practice exam."""
+    with open(os.path.join(os.path.dirname(__file__), "..", "content", "bank.jsonl")) as f:
+        return {q_id for q_id, line in enumerate(f, start=1) if json.loads(line)["Q_EXAM_N"] == exam}
+
+
+@scenario
+def the_answer_key_prints_to_pdf(desktop, work):
+    """"Print all items in this exam" through the print dialog into a PDF
+    file: every item of the exam once, pages numbered, and the exam where
+    the candidate left it."""
+    with Run(desktop, work, "print") as run:
+        d = desktop
+        start_exam(d, "A", "alt+a", "Begin Practice Exam A", "Ada Candidate")
+        d.keys("alt+greater")
+        wait_for("item 2", lambda: d.label_starting("Item 2 of 30"))
+        before = item_id(d)
+        d.keys("alt+f")
+        d.wait("menu item", "Print all items in this exam")
+        d.keys("Down", "Return")
+        d.wait("dialog", "Print")
+        d.tab_to("text", "Output file:")
+        pdf = os.path.join(work, "answer-key.pdf")
+        d.keys("ctrl+a")
+        d.type_text(pdf)
+        d.tab_to("push button", "Print")
+        d.keys("space")
+        d.wait_gone("dialog", "Print")
+        wait_for("the PDF to be written", lambda: os.path.exists(pdf) and
+                 subprocess.run(["pdfinfo", pdf], capture_output=True).returncode == 0, timeout=30)
+        text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True).stdout
+        printed = [int(n) for n in re.findall(r"Item ID: (\d+)", text)]
+        expect(sorted(printed) == sorted(bank_exam_items(1)), f"the key holds every item of the exam once: {printed}")
+        pages = int(re.search(r"Pages:\s+(\d+)", subprocess.run(["pdfinfo", pdf], capture_output=True,
+                                                                  text=True).stdout).group(1))
+        numbered = set(int(n) for n in re.findall(r"Page: (\d+)", text))
+        expect(numbered == set(range(1, pages + 1)), f"{pages} pages, numbered {sorted(numbered)}")
+        expect(d.label_starting("Item 2 of 30") and item_id(d) == before, "the exam stays on its item")
+        leave_exam(d)
+        d.keys("alt+F4")
+        wait_for_start_window(d)
+        d.keys("alt+x")
+        expect(run.end() == 0, "the program ends with E&xit")
+
+
 def desktop_list(d, name):
     """The entries of the showing list with this accessible name."""
     lst = d.find("list", name)
