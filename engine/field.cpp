@@ -6,11 +6,12 @@
 
 #include "engine/blob_stream.h"
 #include "engine/data/data_file.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
 #include "engine/session.h"
+#include "engine/text/names.h"
 #include "engine/table.h"
 
 namespace isam {

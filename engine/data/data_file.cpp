@@ -2,16 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/cipher.h"
 #include "engine/file/field_values.h"
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
 #include "engine/index/index_file.h"
+#include "engine/text/names.h"
 
 namespace isam {
 
@@ -160,7 +160,9 @@ int TDataFile::CheckDescriptors() {
     field.storedSize = (field.type >= 1 && field.type <= 14) ? StoredSizeFor(field.type, field.declaredSize)
                                                              : field.declaredSize;
     field.storedScale = field.declaredScale;
-    bool ok = field.number == i + 1;
+    // A string of declared size 255 would need 256 bytes, more than a
+    // descriptor's stored size can say.
+    bool ok = field.number == i + 1 && !(field.type == kFieldString && field.declaredSize == 255);
     if (field.IsAutoIncrement()) {
       ok = ok && field.offset == kAutoIncrementOffset;
     } else if (field.IsComputed()) {
@@ -232,7 +234,7 @@ int TDataFile::FieldByNumber(uint16_t number, const TFieldDesc** field) {
 
 int TDataFile::FieldByName(std::string_view name, const TFieldDesc** field) {
   for (const TFieldDesc& f : fields_) {
-    if (f.name.size() == name.size() && strncasecmp(f.name.data(), name.data(), name.size()) == 0) {
+    if (SameName(f.name, name)) {
       *field = &f;
       return kOk;
     }

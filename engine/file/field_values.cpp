@@ -204,8 +204,14 @@ std::optional<double> ParseDateTime(std::string_view text) {
 }
 
 bool EncodeValueText(const TFieldDesc& field, std::string_view text, uint8_t* data, std::string* error) {
-  std::memset(data, 0, field.storedSize);
   std::string quoted = "'" + std::string(text) + "'";
+  // A field without data bytes (type code 0 or an unknown one of declared
+  // size 0) has no value a text could give; its buffer may be empty.
+  if (field.storedSize == 0) {
+    *error = quoted + " cannot be converted for this field";
+    return false;
+  }
+  std::memset(data, 0, field.storedSize);
   auto fail = [&](const char* kind) {
     *error = quoted + " is not a valid " + kind;
     return false;

@@ -16,7 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/os_file.h"
 
 namespace isam {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <strings.h>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"

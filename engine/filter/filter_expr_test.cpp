@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/field_values.h"
 

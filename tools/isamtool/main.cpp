@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/session.h"
 #include "tools/isamtool/commands.h"

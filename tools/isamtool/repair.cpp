@@ -14,6 +14,7 @@
 #include "engine/data/data_header.h"
 #include "engine/file/le.h"
 #include "engine/index/index_file.h"
+#include "engine/file/file_session.h"
 #include "tools/isamtool/commands.h"
 
 namespace isamtool {
