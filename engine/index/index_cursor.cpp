@@ -307,7 +307,7 @@ int TIndexFile::GoToKey(std::string_view bookmark, uint32_t* record) {
   if (PhysicalOrder()) {
     if (bookmark.size() != 4) return kRecordNotFound;
     uint32_t at = GetU32(reinterpret_cast<const uint8_t*>(bookmark.data()));
-    const TRecordBitmap* set;
+    const TRecordBitmap* set = nullptr;
     int rc = Retrying([&] { return PhysicalSet(&set); });
     if (rc) return rc;
     if (!set->Test(at)) return kRecordNotFound;
