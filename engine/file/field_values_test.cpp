@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/file/bcd.h"
 #include "engine/file/le.h"
 
 namespace isam {
