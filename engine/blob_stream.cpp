@@ -3,13 +3,14 @@
 #include <algorithm>
 
 #include "engine/blob/blob_file.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/field.h"
 #include "engine/data/data_file.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
 #include "engine/table.h"
+#include "engine/file/file_session.h"
 
 namespace isam {
 

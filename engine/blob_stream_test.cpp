@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/data_source.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/test_tables.h"
 
 namespace isam {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/short_string.h"
 #include "engine/session.h"
+#include "engine/text/names.h"
 #include "engine/table.h"
 
 namespace isam {

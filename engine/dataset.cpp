@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/data_source.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 
 namespace isam {
 

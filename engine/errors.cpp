@@ -125,21 +125,6 @@ std::string ErrorMessage(int code, const ErrorContext& context) {
   return "ISAM Engine Error # " + std::to_string(code) + " " + ErrorText(code, context);
 }
 
-int ReportError(int code, std::string_view fileName, std::string_view fieldName,
-                std::string_view indexName, std::string_view extra) {
-  if (code == kEngineNotInitialized) return code;
-  TFileSession* session = CurrentFileSession();
-  if (!session) return code;
-  ErrorContext& context = session->lastError;
-  context = ErrorContext{};
-  context.code = code;
-  context.fileName = ShortString(fileName);
-  context.fieldName = ShortString(fieldName);
-  context.indexName = ShortString(indexName);
-  context.extra = ShortString(extra);
-  return code;
-}
-
 EIsamEngineError::EIsamEngineError(int code, const ErrorContext& context)
     : std::runtime_error(ErrorMessage(code, context)), code_(code) {
   errors_.push_back({code, ErrorText(code, context)});

@@ -6,11 +6,13 @@
 
 #include "engine/blob_stream.h"
 #include "engine/data/data_file.h"
-#include "engine/dataset_error.h"
+#include "engine/file/bcd.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
 #include "engine/session.h"
+#include "engine/text/names.h"
 #include "engine/table.h"
 
 namespace isam {
@@ -19,6 +21,13 @@ namespace {
 // Days between 1 January of year 1 (day 1) and 30 December 1899 (day 0 of
 // the program's date-time values).
 constexpr int32_t kDateDelta = 693594;
+
+// A float as its text form takes it (15 significant digits).
+std::string FormatDouble(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  return text;
+}
 }  // namespace
 
 std::optional<TFieldKind> FieldKindOf(uint8_t type, uint8_t subtype) {
@@ -231,15 +240,16 @@ void TIsamField::SetFloatValue(double value) {
   switch (def_.kind) {
     case TFieldKind::Float:
     case TFieldKind::Currency: PutF64(d.data(), value); break;
-    case TFieldKind::Bcd: PutI64(d.data(), EncodeBcd(value, desc_.storedScale)); break;
+    case TFieldKind::Bcd: {
+      std::optional<int64_t> stored = EncodeBcd(value, desc_.storedScale);
+      if (!stored) throw EDatabaseError(FormatDouble(value) + " is not a valid value for field '" + def_.name + "'");
+      PutI64(d.data(), *stored);
+      break;
+    }
     case TFieldKind::Date:
     case TFieldKind::Time:
     case TFieldKind::DateTime: return SetDateTimeValue(value);
-    case TFieldKind::String: {
-      char text[64];
-      std::snprintf(text, sizeof text, "%.15g", value);
-      return SetStringValue(text);
-    }
+    case TFieldKind::String: return SetStringValue(FormatDouble(value));
     default:
       if (IsInteger()) return SetIntegerValue(static_cast<int32_t>(std::nearbyint(value)));
       AccessError("Float");
@@ -302,12 +312,8 @@ std::string TIsamField::StringValue() const {
     case TFieldKind::Bytes:
     case TFieldKind::VarBytes: return std::string(d.begin(), d.end());
     case TFieldKind::Float:
-    case TFieldKind::Currency:
-    case TFieldKind::Bcd: {
-      char text[64];
-      std::snprintf(text, sizeof text, "%.15g", FloatValue());
-      return text;
-    }
+    case TFieldKind::Currency: return FormatDouble(FloatValue());
+    case TFieldKind::Bcd: return FormatBcdShort(GetI64(d.data()));
     case TFieldKind::Date:
     case TFieldKind::DateTime:
     case TFieldKind::Time: {

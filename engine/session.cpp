@@ -5,18 +5,13 @@
 #include <sys/stat.h>
 
 #include "engine/database.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/file/short_string.h"
 #include "engine/table.h"
+#include "engine/text/names.h"
 
 namespace isam {
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-         });
-}
 
 // ---------------------------------------------------------------- session list
 

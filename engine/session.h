@@ -18,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/errors.h"
 #include "engine/file/file_session.h"
+#include "engine/text/names.h"
 
 namespace isam {
 
@@ -183,8 +185,5 @@ class TIsamSessionList {
 
 // The process-wide list, created with its default session on first use.
 TIsamSessionList& Sessions();
-
-// Names compare without regard to ASCII case.
-bool SameName(std::string_view a, std::string_view b);
 
 }  // namespace isam

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "engine/dataset.h"
+#include "engine/errors.h"
 #include "engine/field.h"
 #include "engine/filter/filter_codes.h"
 #include "engine/record_buffer.h"

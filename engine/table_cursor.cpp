@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "engine/blob/blob_file.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/data/data_file.h"
 #include "engine/file/file_session.h"

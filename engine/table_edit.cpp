@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "engine/blob/blob_file.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/data/data_file.h"
 #include "engine/file/file_session.h"

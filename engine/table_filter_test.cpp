@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/test_tables.h"
 
 namespace isam {

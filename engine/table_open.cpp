@@ -2,14 +2,16 @@
 #include <algorithm>
 
 #include "engine/database.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/data/data_file.h"
 #include "engine/filter/table_filters.h"
 #include "engine/index/index_file.h"
 #include "engine/session.h"
+#include "engine/text/names.h"
 #include "engine/table.h"
 #include "engine/table_records.h"
+#include "engine/file/file_session.h"
 
 namespace isam {
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "engine/database.h"
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/test_tables.h"
 
 namespace isam {
@@ -509,6 +509,35 @@ TEST_F(OpenTest, TypedValuesRoundTrip) {
   EXPECT_EQ(table.FieldNamed("W").IntegerValue(), 65535);
   EXPECT_EQ(table.FieldNamed("BY").BytesValue(), (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_NE(MessageOf([&] { table.FieldNamed("D").BooleanValue(); }), "");
+}
+
+TEST_F(OpenTest, BcdValuesKeepEveryDigitAtEveryScale) {
+  TTableDef def;
+  for (uint8_t scale = 0; scale <= 4; ++scale) def.fields.push_back(Field("B" + std::to_string(scale), kFieldBcd, 0, 0, scale));
+  Create("b.DAT", def);
+  TIsamTable table;
+  Bind(table, "b.DAT");
+  table.Open();
+  // The extremes of the range, as the text accessor gives them back.
+  const char* top[] = {"922337203685477580", "92233720368547758", "9223372036854775.8", "922337203685477.58",
+                       "92233720368547.758"};
+  for (const char* sign : {"", "-"}) {
+    table.BeginAppend();
+    for (int scale = 0; scale <= 4; ++scale)
+      table.FieldNamed("B" + std::to_string(scale)).SetStringValue(sign + std::string(top[scale]));
+    table.PostRecord();
+    for (int scale = 0; scale <= 4; ++scale)
+      EXPECT_EQ(table.FieldNamed("B" + std::to_string(scale)).StringValue(), sign + std::string(top[scale]));
+  }
+  TIsamField& b2 = table.FieldNamed("B2");
+  table.BeginEdit();
+  b2.SetFloatValue(-92233720368547.75);
+  EXPECT_EQ(b2.StringValue(), "-92233720368547.75");
+  EXPECT_EQ(b2.FloatValue(), -92233720368547.75);
+  EXPECT_EQ(MessageOf([&] { b2.SetStringValue("9223372036854775.81"); }),
+            "'9223372036854775.81' is not a valid BCD value");
+  EXPECT_EQ(MessageOf([&] { b2.SetFloatValue(1e300); }), "1e+300 is not a valid value for field 'B2'");
+  table.CancelRecord();
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/filter/filter_eval.h"
 #include "engine/filter/filter_expr.h"
 #include "engine/filter/filter_node.h"

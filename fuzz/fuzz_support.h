@@ -6,10 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/data/data_file.h"
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"
@@ -18,6 +19,11 @@
 #include "engine/filter/filter_field.h"
 
 namespace isam::fuzzing {
+
+// The seed maker's tables must come out right: a failing step ends the run.
+inline void Require(int code) {
+  if (code != kOk) throw std::runtime_error("engine error " + std::to_string(code));
+}
 
 // A folder of our own under TMPDIR (left behind: a fuzzer runs until killed).
 inline std::string ScratchDir() {

@@ -27,7 +27,7 @@ void Fill(const std::string& base, int count) {
   TDataFile table;
   table.SetPath(base);
   table.SetExclusive(true);
-  Check(table.Open());
+  fuzzing::Require(table.Open());
   std::vector<uint8_t> image(table.RecordSize());
   for (int i = 0; i < count; ++i) {
     table.InitRecord(image.data());
@@ -36,16 +36,16 @@ void Fill(const std::string& base, int count) {
       if (f.type == kFieldInt32 && !f.IsAutoIncrement()) fuzzing::PutRaw(f, image.data(), uint32_t(i % 13));
       if (f.IsBlob() && i % 3 == 0 && table.Blob()) {
         std::string text(size_t(i * 37 % 1500 + 1), char('a' + i % 26));
-        Check(table.Blob()->OpenBlob(image.data(), f.number, 0));
-        Check(table.Blob()->WriteBlob(image.data(), f.number, 0, uint32_t(text.size()), text.data()));
+        fuzzing::Require(table.Blob()->OpenBlob(image.data(), f.number, 0));
+        fuzzing::Require(table.Blob()->WriteBlob(image.data(), f.number, 0, uint32_t(text.size()), text.data()));
       }
     }
-    Check(table.AddRecord(image.data()));
+    fuzzing::Require(table.AddRecord(image.data()));
   }
-  Check(table.Index().SelectIndex(kPhysicalOrder));
+  fuzzing::Require(table.Index().SelectIndex(kPhysicalOrder));
   for (int i = count; i >= 1; --i) {
     if (i % 5 != 0) continue;
-    if (table.MoveToPosition(uint32_t(i)) == kOk) Check(table.DeleteCurrent());
+    if (table.MoveToPosition(uint32_t(i)) == kOk) fuzzing::Require(table.DeleteCurrent());
   }
   table.Close();
 }
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   CurrentFileSession()->passwords.Add("secret");
   for (const Shape& shape : shapes) {
     std::string base = scratch + "/" + shape.name;
-    Check(CreateTable(base, shape.def));
+    fuzzing::Require(CreateTable(base, shape.def));
     Save(out / "table" / (std::string(shape.name) + "-empty"), fuzzing::JoinTableInput(fuzzing::ReadTableImages(base)));
     Fill(base, shape.records);
     Save(out / "table" / shape.name, fuzzing::JoinTableInput(fuzzing::ReadTableImages(base)));
@@ -107,10 +107,10 @@ int main(int argc, char** argv) {
       "ID >= 2", "NOTE = 'x'", "OK = False", "NAME > 'b' and NAME < 'z'",
   };
   std::string base = scratch + "/texts";
-  Check(CreateTable(base, fuzzing::FilterTable()));
+  fuzzing::Require(CreateTable(base, fuzzing::FilterTable()));
   TDataFile table;
   table.SetPath(base);
-  Check(table.Open());
+  fuzzing::Require(table.Open());
   TFilterFieldList fields = fuzzing::FilterFieldsOf(table.Fields());
   int n = 0;
   for (const char* text : texts) {

@@ -6,7 +6,7 @@
 # The corpus grows in build/fuzz/corpus/TARGET; crashes land in
 # build/fuzz/findings/TARGET; once fixed, a finding is copied into
 # fuzz/regressions/TARGET/, which the normal test suite replays
-# (engine/file/fuzz_regressions_test.cpp). MARVESSA_ROOT=DIR fuzzes another
+# (fuzz/regressions_test.cpp). MARVESSA_ROOT=DIR fuzzes another
 # source tree.
 set -euo pipefail
 if (($# < 2)); then

@@ -22,7 +22,7 @@
 
 #include "engine/blob/blob_file.h"
 #include "engine/blob/blob_verify.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/data/data_file.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"

@@ -6,7 +6,7 @@
 
 #include "engine/blob/blob_file.h"
 #include "engine/blob/blob_test_host.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "engine/file/os_file.h"
 #include "testing/temp_dir.h"

@@ -9,7 +9,7 @@
 #include "engine/blob/blob_file.h"
 #include "engine/blob/blob_test_host.h"
 #include "engine/blob/blob_verify.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "testing/temp_dir.h"
 

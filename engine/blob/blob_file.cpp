@@ -5,7 +5,8 @@
 
 #include "engine/blob/blob_buffer.h"
 #include "engine/blob/block_cache.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/cipher.h"
 #include "engine/file/le.h"
 

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "engine/blob/blob_test_host.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"
 #include "testing/temp_dir.h"

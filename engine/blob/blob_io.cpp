@@ -6,7 +6,8 @@
 
 #include "engine/blob/blob_file.h"
 #include "engine/blob/block_cache.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/cipher.h"
 #include "engine/file/file_session.h"
 

@@ -8,7 +8,8 @@
 
 #include "engine/blob/blob_buffer.h"
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/le.h"
 
 namespace isam {

@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 
 namespace isam {
 namespace {

@@ -3,7 +3,7 @@
 #include "engine/data/data_file.h"
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/cipher.h"
 #include "engine/file/field_values.h"
 #include "engine/file/file_session.h"
@@ -122,7 +122,9 @@ int TDataFile::CheckDescriptors() {
     field.storedSize = (field.type >= 1 && field.type <= 14) ? StoredSizeFor(field.type, field.declaredSize)
                                                              : field.declaredSize;
     field.storedScale = field.declaredScale;
-    bool ok = field.number == i + 1;
+    // A string of declared size 255 would need 256 bytes, more than a
+    // descriptor's stored size can say.
+    bool ok = field.number == i + 1 && !(field.type == kFieldString && field.declaredSize == 255);
     if (field.IsAutoIncrement()) {
       ok = ok && field.offset == kAutoIncrementOffset;
     } else if (field.IsComputed()) {

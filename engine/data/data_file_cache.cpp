@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/cipher.h"
 #include "engine/file/record_fields.h"
 #include "engine/index/index_file.h"

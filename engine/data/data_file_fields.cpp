@@ -3,10 +3,10 @@
 #include "engine/data/data_file.h"
 
 #include <cstring>
-#include <strings.h>
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/text/names.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
@@ -21,7 +21,7 @@ int TDataFile::FieldByNumber(uint16_t number, const TFieldDesc** field) {
 
 int TDataFile::FieldByName(std::string_view name, const TFieldDesc** field) {
   for (const TFieldDesc& f : fields_) {
-    if (f.name.size() == name.size() && strncasecmp(f.name.data(), name.data(), name.size()) == 0) {
+    if (SameName(f.name, name)) {
       *field = &f;
       return kOk;
     }

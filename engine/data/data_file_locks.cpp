@@ -3,7 +3,7 @@
 #include "engine/data/data_file.h"
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/le.h"
 #include "engine/index/index_file.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/index/index_file.h"
 
 namespace isam {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/data/data_file.h"
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"

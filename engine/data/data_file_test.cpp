@@ -334,6 +334,16 @@ TEST_F(DataFileTest, DamagedFilesAreRefusedWithTheirCodes) {
       {"huge field count", [](auto& b) { PutU16(&b[23], 60000); }, kHeaderCorrupt},
       {"truncated header", [](auto& b) { b.resize(60); }, kReadError},
       {"locale", [](auto& b) { PutU16(&b[103], 0x7FFF); }, kLanguageDriverMissing},
+      // A string of size 255 needs 256 bytes; as a stored size that would be 0,
+      // and the file below is consistent with that.
+      {"string of size 255",
+       [](auto& b) {
+         b[127 + 768 * 2 + 86] = 255;
+         PutU16(&b[127 + 768 * 3 + 90], uint16_t(GetU16(&b[127 + 768 * 3 + 90]) - 21));
+         PutU16(&b[21], uint16_t(GetU16(&b[21]) - 21));
+         b.resize(b.size() - 21);
+       },
+       kHeaderCorrupt},
   };
   for (const Case& c : cases) {
     auto bytes = good;

@@ -1,14 +1,15 @@
 #include "engine/data/table_creator.h"
 
 #include <cstring>
-#include <strings.h>
 
 #include "engine/blob/blob_file.h"
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/cipher.h"
 #include "engine/data/data_header.h"
 #include "engine/file/field_values.h"
 #include "engine/file/file_handler.h"
+#include "engine/text/names.h"
 
 namespace isam {
 namespace {
@@ -62,7 +63,7 @@ int CreateTable(const std::string& path, const TTableDef& def) {
     const TFieldDef& f = def.fields[i];
     if (!ValidName(f.name)) return fail(kInvalidFieldName, f.name);
     for (size_t j = 0; j < i; ++j) {
-      if (strcasecmp(def.fields[j].name.c_str(), f.name.c_str()) == 0) return fail(kInvalidFieldName, f.name);
+      if (SameName(def.fields[j].name, f.name)) return fail(kInvalidFieldName, f.name);
     }
     if (!ValidType(f)) return fail(kInvalidFieldDefinition, f.name);
     TFieldDesc d;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/index/index_defs.h"
 #include "engine/index/index_file.h"
 
 namespace isam {

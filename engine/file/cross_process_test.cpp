@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "engine/file/table_locks.h"
 #include "testing/child_process.h"

@@ -7,6 +7,7 @@
 #include <strings.h>
 #include <vector>
 
+#include "engine/file/bcd.h"
 #include "engine/file/le.h"
 
 namespace isam {
@@ -92,21 +93,6 @@ int32_t MillisecondsNow() {
   localtime_r(&ts.tv_sec, &local);
   return ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 +
          static_cast<int32_t>(ts.tv_nsec / 1000000);
-}
-
-int64_t EncodeBcd(double value, uint8_t scale) {
-  if (scale > 4) scale = 4;
-  double scaled = std::nearbyint(std::fabs(value) * std::pow(10.0, scale));
-  int64_t digits = static_cast<int64_t>(scaled);
-  int64_t stored = digits * 10 + scale;
-  return value < 0 ? -stored : stored;
-}
-
-double DecodeBcd(int64_t stored) {
-  int64_t magnitude = stored < 0 ? -stored : stored;
-  int scale = static_cast<int>(magnitude % 10);
-  double value = static_cast<double>(magnitude / 10) / std::pow(10.0, scale);
-  return stored < 0 ? -value : value;
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
@@ -204,8 +190,14 @@ std::optional<double> ParseDateTime(std::string_view text) {
 }
 
 bool EncodeValueText(const TFieldDesc& field, std::string_view text, uint8_t* data, std::string* error) {
-  std::memset(data, 0, field.storedSize);
   std::string quoted = "'" + std::string(text) + "'";
+  // A field without data bytes (type code 0 or an unknown one of declared
+  // size 0) has no value a text could give; its buffer may be empty.
+  if (field.storedSize == 0) {
+    *error = quoted + " cannot be converted for this field";
+    return false;
+  }
+  std::memset(data, 0, field.storedSize);
   auto fail = [&](const char* kind) {
     *error = quoted + " is not a valid " + kind;
     return false;
@@ -259,9 +251,9 @@ bool EncodeValueText(const TFieldDesc& field, std::string_view text, uint8_t* da
       return true;
     }
     case kFieldBcd: {
-      auto value = ParseNumber(text);
-      if (!value) return fail("BCD value");
-      PutI64(data, EncodeBcd(*value, field.storedScale));
+      auto stored = ParseBcd(text, field.storedScale);
+      if (!stored) return fail("BCD value");
+      PutI64(data, *stored);
       return true;
     }
     default:
@@ -290,7 +282,7 @@ int CompareStoredValues(const TFieldDesc& field, const uint8_t* a, const uint8_t
     case kFieldBoolean: return order(GetU16(a), GetU16(b));
     case kFieldFloat:
     case kFieldDateTime: return order(GetF64(a), GetF64(b));
-    case kFieldBcd: return order(DecodeBcd(GetI64(a)), DecodeBcd(GetI64(b)));
+    case kFieldBcd: return CompareBcd(GetI64(a), GetI64(b));
     default: return 0;
   }
 }

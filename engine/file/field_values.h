@@ -22,11 +22,6 @@ int32_t MillisecondsNow();
 
 constexpr double kMillisecondsPerDay = 86400000.0;
 
-// BCD: the value's digits at the field's scale, then one more digit holding
-// the scale (12.50 at scale 2 -> 12502; -3.1 at scale 1 -> -311).
-int64_t EncodeBcd(double value, uint8_t scale);
-double DecodeBcd(int64_t stored);
-
 // Texts in the fixed formats. Each returns nothing when the text does not parse.
 std::optional<double> ParseNumber(std::string_view text);
 std::optional<int32_t> ParseDate(std::string_view text);          // M/d/yyyy

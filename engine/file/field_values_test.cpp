@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/file/bcd.h"
 #include "engine/file/le.h"
 
 namespace isam {
@@ -59,6 +60,11 @@ TEST(FieldValuesTest, ValueTextsParseInTheFixedFormats) {
   EXPECT_FALSE(EncodeValueText(small, "40000", data, &error));
   ASSERT_TRUE(EncodeValueText(small, "-1,200", data, &error));
   EXPECT_EQ(GetI16(data), -1200);
+
+  // A field without data bytes (type code 0) takes no value and writes nothing.
+  TFieldDesc empty;
+  EXPECT_FALSE(EncodeValueText(empty, "0", nullptr, &error));
+  EXPECT_EQ(error, "'0' cannot be converted for this field");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/guarded_copy.h"
 #include "engine/file/file_session.h"
 

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "testing/faulty_file_system.h"
 #include "testing/temp_dir.h"

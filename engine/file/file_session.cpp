@@ -1,7 +1,7 @@
 #include "engine/file/file_session.h"
+#include "engine/text/names.h"
 
 #include <algorithm>
-#include <strings.h>
 
 namespace isam {
 namespace {
@@ -36,8 +36,7 @@ bool TMemoryFileList::Contains(std::string_view name) const {
   std::string_view wanted = Trim(name);
   return std::any_of(names_.begin(), names_.end(), [&](const std::string& n) {
     std::string_view have = Trim(n);
-    return have.size() == wanted.size() &&
-           strncasecmp(have.data(), wanted.data(), have.size()) == 0;
+    return SameName(have, wanted);
   });
 }
 
@@ -60,6 +59,21 @@ TFileSession* CurrentFileSession() { return g_current; }
 
 void SetCurrentFileSession(TFileSession* session) {
   g_current = session ? session : g_engineRecord.get();
+}
+
+int ReportError(int code, std::string_view fileName, std::string_view fieldName,
+                std::string_view indexName, std::string_view extra) {
+  if (code == kEngineNotInitialized) return code;
+  TFileSession* session = CurrentFileSession();
+  if (!session) return code;
+  ErrorContext& context = session->lastError;
+  context = ErrorContext{};
+  context.code = code;
+  context.fileName = ShortString(fileName);
+  context.fieldName = ShortString(fieldName);
+  context.indexName = ShortString(indexName);
+  context.extra = ShortString(extra);
+  return code;
 }
 
 }  // namespace isam

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/short_string.h"
 
 namespace isam {
@@ -48,6 +48,11 @@ struct TFileSession {
   TMemoryFileList memoryFiles;
   TPasswordList passwords;
 };
+
+// Clears the current session's context, stores the new one and returns the
+// code (10758 stores nothing). Every lower-layer failure goes through here.
+int ReportError(int code, std::string_view fileName = {}, std::string_view fieldName = {},
+                std::string_view indexName = {}, std::string_view extra = {});
 
 // Starts the engine: creates the process-wide record and makes it current.
 // Starting an engine that runs already does nothing.

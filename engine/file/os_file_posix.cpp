@@ -20,7 +20,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/guarded_copy.h"
 #include "engine/file/os_file.h"
 

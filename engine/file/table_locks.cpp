@@ -5,7 +5,8 @@
 #include <random>
 #include <time.h>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 
 namespace isam {
 namespace {

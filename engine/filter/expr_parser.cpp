@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 
 namespace isam {
 namespace {

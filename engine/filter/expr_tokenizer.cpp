@@ -1,6 +1,6 @@
 #include "engine/filter/expr_tokenizer.h"
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 
 namespace isam {
 namespace {

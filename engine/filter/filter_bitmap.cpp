@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/le.h"
 

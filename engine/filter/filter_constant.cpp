@@ -4,7 +4,8 @@
 #include <optional>
 #include <strings.h>
 
-#include "engine/dataset_error.h"
+#include "engine/file/bcd.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"
@@ -145,12 +146,21 @@ TFilterConstant EncodeFilterConstant(const TFilterField& field, const TExprValue
       return c;
     }
     case kFieldBcd: {
-      double number = FloatOf(value, "BCD value");
-      int scale = std::min<int>(field.scale, 4);
-      double scaled = std::nearbyint(number * std::pow(10.0, scale)) * std::pow(10.0, 4 - scale);
-      if (!(std::fabs(scaled) < 9.2e18)) throw EDatabaseError("Constant out of range");
+      // Rounded to the field's places as decimal digits, never through a double.
+      const uint8_t scale = static_cast<uint8_t>(std::min<int>(field.scale, kMaxBcdScale));
+      auto* number = std::get_if<int64_t>(&value);
+      std::optional<int64_t> stored = ParseBcd(number ? std::to_string(*number) : std::get<std::string>(value), scale);
+      if (!stored) {
+        FloatOf(value, "BCD value");  // raises the conversion error of a text that is no number
+        throw EDatabaseError("Constant out of range");
+      }
+      int64_t digits = *stored / 10;  // the sign stays, the scale digit goes
+      for (int s = scale; s < kMaxBcdScale; ++s) {
+        if (digits > INT64_MAX / 10 || digits < INT64_MIN / 10) throw EDatabaseError("Constant out of range");
+        digits *= 10;
+      }
       TFilterConstant c = Sized(kFieldBcd, kBcdConstantSize);
-      PutI64(c.bytes.data(), static_cast<int64_t>(scaled));
+      PutI64(c.bytes.data(), digits);
       return c;
     }
     case kFieldTime: {

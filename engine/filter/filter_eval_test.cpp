@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "engine/filter/filter_expr.h"
 #include "engine/filter/filter_test_support.h"

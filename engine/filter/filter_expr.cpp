@@ -1,6 +1,6 @@
 #include "engine/filter/filter_expr.h"
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/le.h"
 #include "engine/filter/expr_parser.h"

@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-#include "engine/dataset_error.h"
+#include "engine/file/le.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/field_values.h"
 
@@ -179,6 +180,9 @@ TEST(FilterExprTest, ConstantsAreEncodedForTheFieldType) {
   // BCD: value rounded to the field's 2 places, times 10000, then 10 zero bytes.
   TExprBuffer bcd = ConstantOf("PRICE = 12.346", 18);  // 123500
   EXPECT_EQ(bcd, (TExprBuffer{0x6C, 0xE2, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  // Every digit of a value beyond a double's 53 bits: -922337203685477500.
+  TExprBuffer big = ConstantOf("PRICE = -92233720368547.75", 18);
+  EXPECT_EQ(GetI64(big.data()), -922337203685477500);
   TExprBuffer rate = ConstantOf("RATE < -2.5e1", 8);
   double value;
   std::memcpy(&value, rate.data(), 8);
@@ -244,6 +248,7 @@ TEST(FilterExprTest, MalformedTextsGetTheirMessages) {
       {"STAMP = 'soon'", "'soon' is not a valid date and time"},
       {"Q_SIM = 'maybe'", "'maybe' is not a valid boolean value"},
       {"PRICE = 'x'", "'x' is not a valid BCD value"},
+      {"PRICE = 922337203685477.59", "Constant out of range"},  // times 10000 passes 64 bits
       {std::string(300, '('), "Incorrectly formed filter expression"},
       // A buffer beyond 64 KB cannot be addressed with its 16-bit offsets.
       {[] {

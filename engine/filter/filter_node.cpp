@@ -1,10 +1,11 @@
 #include "engine/filter/filter_node.h"
 
 #include <cstring>
-#include <strings.h>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/le.h"
+#include "engine/text/names.h"
 
 namespace isam {
 namespace {
@@ -123,8 +124,7 @@ class TreeReader {
                           static_cast<const uint8_t*>(nul) - (buffer_ + name));
     node.fieldName.resize(std::min<size_t>(node.fieldName.size(), 255));
     for (const TFieldDesc& desc : fields_) {
-      if (desc.name.size() == node.fieldName.size() &&
-          strncasecmp(desc.name.data(), node.fieldName.data(), desc.name.size()) == 0) {
+      if (SameName(desc.name, node.fieldName)) {
         if (desc.IsComputed()) break;  // has no value in the record
         node.fieldNumber = desc.number;
         node.dataType = desc.type;

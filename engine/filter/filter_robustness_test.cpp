@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "engine/dataset_error.h"
-#include "engine/errors.h"
+#include "engine/filter/dataset_error.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "engine/filter/filter_eval.h"
 #include "engine/filter/filter_expr.h"

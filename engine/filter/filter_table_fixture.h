@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/file_session.h"
 #include "engine/file/table_host.h"
 #include "engine/filter/filter.h"
 #include "engine/filter/filter_test_support.h"
+#include "engine/index/index_defs.h"
 #include "engine/index/index_file.h"
 #include "testing/temp_dir.h"
 

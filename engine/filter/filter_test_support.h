@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file/bcd.h"
 #include "engine/file/field_desc.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"
@@ -100,7 +101,7 @@ class TestRecord {
     return *this;
   }
   TestRecord& Bcd(const std::string& name, double v) {
-    PutI64(Data(name), EncodeBcd(v, schema_->Field(name).storedScale));
+    PutI64(Data(name), EncodeBcd(v, schema_->Field(name).storedScale).value());
     return *this;
   }
 

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/table_host.h"
 
 namespace isam {

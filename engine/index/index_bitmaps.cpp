@@ -2,7 +2,7 @@
 // the record numbers of a key range collected into a bitmap.
 #include <vector>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_tree.h"
 

@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_key.h"
 #include "engine/index/index_page.h"

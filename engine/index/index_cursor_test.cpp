@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/index/index_tree.h"
 #include "engine/index/test_index_fixture.h"
 

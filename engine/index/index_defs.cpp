@@ -1,13 +1,16 @@
 // Index definitions of a new table: validation and the empty index file.
-#include <strings.h>
+#include "engine/index/index_defs.h"
+
 
 #include <string>
 #include <vector>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/cipher.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_key.h"
+#include "engine/text/names.h"
 
 namespace isam {
 namespace {
@@ -15,10 +18,6 @@ namespace {
 // Longest key: an internal page must still hold four entries, so that
 // splits and merges always leave sound pages.
 constexpr size_t kMaxKeyLength = kPageEntryBytes / 4 - 10;
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 TIndexDescriptor DescriptorOf(const TIndexDef& def, const std::vector<TFieldDesc>& fields) {
   TIndexDescriptor desc;

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/file/cipher.h"
 #include "engine/file/le.h"
 #include "engine/index/index_tree.h"
+#include "engine/text/names.h"
 
 namespace isam {
 namespace {
@@ -56,9 +57,7 @@ bool TIndexFile::IndexInUse(int slot) const {
 int TIndexFile::FindIndex(std::string_view name) const {
   for (int slot = 0; slot <= header_.secondaryCount && slot < kRecordIndexSlot; ++slot) {
     const std::string& own = header_.indexes[slot].name;
-    if (IndexInUse(slot) && own.size() == name.size() &&
-        strncasecmp(own.data(), name.data(), name.size()) == 0)
-      return slot;
+    if (IndexInUse(slot) && SameName(own, name)) return slot;
   }
   return -1;
 }

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <random>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
 #include "engine/file/cipher.h"
 #include "engine/file/file_session.h"
 #include "engine/file/le.h"

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/errors.h"
+#include "engine/file/error_codes.h"
+#include "engine/file/file_session.h"
 #include "engine/index/index_file.h"
 
 namespace isam {

@@ -8,6 +8,7 @@
 
 #include "engine/file/file_session.h"
 #include "engine/index/index_check.h"
+#include "engine/index/index_defs.h"
 #include "engine/index/index_file.h"
 #include "engine/index/test_table_host.h"
 #include "testing/temp_dir.h"

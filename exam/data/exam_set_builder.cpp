@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dataset_error.h"
+#include "engine/errors.h"
 #include "engine/table.h"
 #include "exam/data/random_generator.h"
 #include "prefs/clock.h"

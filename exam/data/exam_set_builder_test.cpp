@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/dataset_error.h"
+#include "engine/errors.h"
 #include "engine/table.h"
 #include "exam/data/question_tables.h"
 #include "exam/data/random_generator.h"

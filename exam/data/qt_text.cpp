@@ -1,6 +1,6 @@
 #include "exam/data/qt_text.h"
 
-#include "engine/text/cp1252.h"
+#include "engine/table_text.h"
 
 namespace marvessa {
 

@@ -83,6 +83,25 @@ TEST_F(IsamtoolTest, FiltersSelectWhatDeleteAndUpdateChange) {
   EXPECT_EQ(Tool("check " + t).status, 0);
 }
 
+TEST_F(IsamtoolTest, FilterTextsAreWindows1252LikeTheTables) {
+  Write(dir_.File("s.json"), R"({"fields": [{"name": "S1", "type": 1, "size": 10}, {"name": "P", "type": 8, "scale": 2}]})");
+  Write(dir_.File("r.jsonl"), "{\"S1\": \"CAF\xC3\x89\", \"P\": \"-92233720368547.75\"}\n"
+                              "{\"S1\": \"5 \xE2\x82\xAC\", \"P\": -92233720368547.75}\n{\"S1\": \"CAFE\"}\n");
+  std::string t = dir_.File("t");
+  ASSERT_EQ(Tool("create " + t + " --schema " + dir_.File("s.json")).status, 0);
+  ASSERT_EQ(Tool("import " + t + " --json " + dir_.File("r.jsonl")).status, 0);
+  EXPECT_EQ(Tool("count " + t + " --filter \"S1 = 'CAF\xC3\x89'\"").out, "1\n");
+  EXPECT_EQ(Tool("count " + t + " --filter \"S1 = '5 \xE2\x82\xAC'\"").out, "1\n");
+  EXPECT_EQ(Tool("dump " + t + " --filter \"S1 = 'CAF\xC3\x89'\"").out,
+            "{\"_slot\":1,\"S1\":\"CAF\xC3\x89\",\"P\":\"-92233720368547.75\"}\n");
+  // Every digit of a BCD value survives, from a string and from a JSON number.
+  EXPECT_NE(Tool("dump " + t + " --filter \"S1 = '5 \xE2\x82\xAC'\"").out.find("\"P\":\"-92233720368547.75\""),
+            std::string::npos);
+  ToolRun omega = Tool("count " + t + " --filter \"S1 = '\xCE\xA9'\"");
+  EXPECT_EQ(omega.status, 1);
+  EXPECT_EQ(omega.out, "isamtool: the --filter text is not UTF-8 or holds a character outside Windows-1252\n");
+}
+
 TEST_F(IsamtoolTest, FailuresPrintTheEngineMessage) {
   std::string missing = dir_.File("nothing");
   ToolRun run = Tool("count " + missing);

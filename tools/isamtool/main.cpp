@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 #include "engine/errors.h"
 #include "engine/session.h"
+#include "engine/text/cp1252.h"
 #include "tools/isamtool/commands.h"
 
 namespace {
@@ -63,6 +65,15 @@ int main(int argc, char** argv) {
       return Usage(("unknown option " + word).c_str());
     }
     if (!ok) return Usage((word + " needs a value").c_str());
+  }
+  // The tables hold Windows-1252; the filter compares with their bytes.
+  if (options.hasFilter) {
+    std::optional<std::string> filter = isam::Utf8ToCp1252(options.filter);
+    if (!filter) {
+      std::fprintf(stderr, "isamtool: the --filter text is not UTF-8 or holds a character outside Windows-1252\n");
+      return 1;
+    }
+    options.filter = *filter;
   }
 
   try {

@@ -8,6 +8,7 @@
 
 #include "engine/blob/blob_file.h"
 #include "engine/errors.h"
+#include "engine/file/bcd.h"
 #include "engine/file/field_values.h"
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
@@ -38,21 +39,6 @@ std::string FormatTime(int64_t ms) {
   std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", int(ms / 3600000), int(ms / 60000 % 60),
                 int(ms / 1000 % 60), int(ms % 1000));
   return text;
-}
-
-std::string FormatBcd(int64_t stored, uint8_t scale) {
-  int64_t magnitude = stored < 0 ? -stored : stored;
-  int64_t digits = magnitude / 10;
-  int storedScale = int(magnitude % 10);
-  // Bring the digits to the field's scale.
-  while (storedScale < scale) digits *= 10, ++storedScale;
-  while (storedScale > scale) digits /= 10, --storedScale;
-  std::string text = std::to_string(digits);
-  if (scale > 0) {
-    if (text.size() <= scale) text.insert(0, scale + 1 - text.size(), '0');
-    text.insert(text.size() - scale, ".");
-  }
-  return (stored < 0 ? "-" : "") + text;
 }
 
 [[noreturn]] void Wrong(const TFieldDesc& f, const char* expected) {
@@ -202,11 +188,12 @@ void JsonToField(TDataFile& table, const TFieldDesc& f, const json& value, uint8
       PutF64(data.data(), value.get<double>());
       break;
     case kFieldBcd: {
-      auto number = value.is_string() ? ParseNumber(value.get<std::string>())
-                    : value.is_number() ? std::optional<double>(value.get<double>())
+      // A string keeps every digit; a JSON number is what the JSON reader made of it.
+      auto stored = value.is_string() ? ParseBcd(value.get<std::string>(), f.storedScale)
+                    : value.is_number() ? ParseBcd(value.dump(), f.storedScale)
                                         : std::nullopt;
-      if (!number) Wrong(f, "a decimal string");
-      PutI64(data.data(), EncodeBcd(*number, f.storedScale));
+      if (!stored) Wrong(f, "a decimal string in its range");
+      PutI64(data.data(), *stored);
       break;
     }
     case kFieldDate:

@@ -15,6 +15,7 @@
 #include "engine/file/le.h"
 #include "engine/file/record_fields.h"
 #include "engine/index/index_file.h"
+#include "engine/file/file_session.h"
 #include "tools/isamtool/commands.h"
 
 namespace isamtool {

@@ -1,11 +1,12 @@
 #include "tools/isamtool/schema.h"
 
 #include <stdexcept>
-#include <strings.h>
 
 #include "engine/data/data_file.h"
+#include "engine/index/index_defs.h"
 #include "engine/index/index_file.h"
 #include "engine/text/cp1252.h"
+#include "engine/text/names.h"
 
 namespace isamtool {
 namespace {
@@ -69,7 +70,7 @@ isam::TTableDef TableDefFromJson(const json& schema) {
       for (const json& name : x["fields"]) {
         std::string wanted = Text(name, "an index field");
         size_t i = 0;
-        while (i < def.fields.size() && strcasecmp(def.fields[i].name.c_str(), wanted.c_str()) != 0) ++i;
+        while (i < def.fields.size() && !isam::SameName(def.fields[i].name, wanted)) ++i;
         if (i == def.fields.size()) throw std::runtime_error("index field " + wanted + " is not a field");
         index.fields.push_back(static_cast<uint16_t>(i + 1));
       }

@@ -36,6 +36,7 @@
 #include "engine/file/record_fields.h"
 #include "engine/data/table_creator.h"
 #include "engine/index/index_file.h"
+#include "engine/file/file_session.h"
 
 namespace isamtool::workload {
 

@@ -1,4 +1,4 @@
-#include "engine/dataset_error.h"
+#include "engine/filter/dataset_error.h"
 
 namespace isam {
 
