@@ -67,6 +67,7 @@ TMainForm::TMainForm(const QString& programDir, QWidget* parent)
   ui_.Banner = new QLabel(this);
   ui_.Banner->setObjectName("Banner");
   ui_.Banner->setPixmap(Banner());
+  ui_.Banner->setAccessibleName("Marvessa, practice exams");
   auto* frame = new QFrame(this);
   frame->setObjectName("Frame");
   frame->setStyleSheet("QFrame#Frame { border: 2px solid #1f4fbf; border-radius: 6px; }");
