@@ -53,7 +53,9 @@ int main(int argc, char** argv) {
   TScriptedMessageBox messages;
 
   TScoreForm score(messages);
-  score.ShowGrading(GradeResponses(Responses(60, [](int i) { return i % 20 < 17; })),
+  score.OnPrintReport = [] {};  // offered as in the program, where the printout is bound
+  // Every answered item right: 53 of 60, a pass.
+  score.ShowGrading(GradeResponses(Responses(60, [](int) { return true; })),
                     ReportTitle("Robin Hale", "Practice Exam C"));
   SaveWhileShown(score, out + "/score-report-pass.png");
   TResponseTable failed = Responses(60, [](int i) { return i % 7 != 2 && i % 3 != 0; });
