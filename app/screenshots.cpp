@@ -23,15 +23,11 @@
 #include "prefs/error_display.h"
 #include "prefs/message_box.h"
 #include "prefs/settings_store.h"
+#include "testing/window_pictures.h"
 
 namespace {
 
 using namespace marvessa;
-
-void Save(QWidget& window, const QString& file) {
-  QCoreApplication::processEvents();
-  if (!window.grab().save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-}
 
 // Starts an exam by its button; the start dialog is confirmed as it stands
 // (`onDialog` runs first while it is open).
@@ -56,9 +52,9 @@ bool GoTo(TTestForm& exam, const std::function<bool(const TItemContent&)>& wante
 // The item at the designed size (client 724 x 505) and maximised.
 void SaveBothSizes(TTestForm& exam, const QString& base) {
   exam.resize(724, 505);
-  Save(exam, base + ".png");
+  SaveWindowPicture(exam, base + ".png");
   exam.resize(exam.screen()->availableGeometry().size());
-  Save(exam, base + "-maximised.png");
+  SaveWindowPicture(exam, base + "-maximised.png");
   exam.resize(724, 505);
 }
 
@@ -69,7 +65,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName("Marvessa");
   QGuiApplication::setApplicationDisplayName("Marvessa");
   // Named before the start window makes the program's folder current.
-  const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".")).absolutePath();
+  const QString out = PictureFolder(argc, argv);
   TQtMessageBox messages;
   TSystemClock clock;
   TMemorySettingsStore settings;  // the defaults, whatever the user chose
@@ -79,18 +75,18 @@ int main(int argc, char** argv) {
 
   TMainForm& main = windows.MainForm();
   main.show();
-  Save(main, out + "/start-window.png");
+  SaveWindowPicture(main, out + "/start-window.png");
 
   TTestForm& exam = windows.TestForm();
   main.Ui().StartTestBtn->click();
   exam.showNormal();
   exam.resize(1024, 640);
-  Save(exam, out + "/selection-view.png");
+  SaveWindowPicture(exam, out + "/selection-view.png");
 
   TNameForm& dialog = windows.NameForm();
-  StartExam(windows, exam.Ui().RoundButtons[2], [&] { Save(dialog, out + "/start-dialog.png"); });
+  StartExam(windows, exam.Ui().RoundButtons[2], [&] { SaveWindowPicture(dialog, out + "/start-dialog.png"); });
   exam.Ui().NextButton->click();
-  Save(exam, out + "/exam-item.png");
+  SaveWindowPicture(exam, out + "/exam-item.png");
   exam.Session().CloseCurrentExam();
 
   StartExam(windows, exam.Ui().LargeButtons[0]);

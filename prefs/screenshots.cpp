@@ -12,13 +12,9 @@
 #include "prefs/options_form.h"
 #include "prefs/pickers.h"
 #include "prefs/settings.h"
+#include "testing/window_pictures.h"
 
 namespace {
-
-void Save(QWidget& window, const QString& file) {
-  QCoreApplication::processEvents();
-  if (!window.grab().save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-}
 
 struct TNoTarget : marvessa::IOptionsTarget {
   void FontChanged(marvessa::TFontSlot) override {}
@@ -33,7 +29,7 @@ struct TNoTarget : marvessa::IOptionsTarget {
 int main(int argc, char** argv) {
   using namespace marvessa;
   QApplication app(argc, argv);
-  const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".")).absolutePath();
+  const QString out = PictureFolder(argc, argv);
 
   TScriptedFontPicker fonts;
   TScriptedFilePicker files;
@@ -45,7 +41,7 @@ int main(int argc, char** argv) {
     const char* names[] = {"options-learn-now.png", "options-calculator.png", "options-timer.png"};
     for (int tab = 0; tab < 3; ++tab) {
       options.Ui().PageControl1->setCurrentIndex(tab);
-      Save(options, out + "/" + names[tab]);
+      SaveWindowPicture(options, out + "/" + names[tab]);
     }
     options.reject();
   });
@@ -53,7 +49,7 @@ int main(int argc, char** argv) {
 
   TAboutForm about;
   QTimer::singleShot(300, &about, [&] {
-    Save(about, out + "/about-window.png");
+    SaveWindowPicture(about, out + "/about-window.png");
     about.accept();
   });
   about.exec();

@@ -19,13 +19,10 @@
 #include "prefs/settings_store.h"
 #include "sampler/data_module.h"
 #include "sampler/sampler_form.h"
+#include "testing/bank_copy.h"
+#include "testing/window_pictures.h"
 
 namespace {
-
-void Save(QWidget& window, const QString& file) {
-  QCoreApplication::processEvents();
-  if (!window.grab().save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-}
 
 struct TItem {
   const char* question;
@@ -57,17 +54,14 @@ void Write(marvessa::TSamplerForm& sampler, marvessa::TDM& dm, const TItem& item
 int main(int argc, char** argv) {
   using namespace marvessa;
   QApplication app(argc, argv);
-  const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".")).absolutePath();
-  QTemporaryDir scratch;
-  const QDir programDir(QCoreApplication::applicationDirPath());
-  for (const QString& name : programDir.entryList({"qvault.*", "ces.*", "qvaultusr.*"}, QDir::Files))
-    QFile::copy(programDir.filePath(name), scratch.filePath(name));
+  const QString out = PictureFolder(argc, argv);
+  TBankCopy scratch(QCoreApplication::applicationDirPath());
 
   TQtMessageBox messages;
   TSystemClock clock;
   TMemorySettingsStore settings;
   SetErrorMessageBox(&messages);
-  TApplicationWindows windows({messages, clock, settings}, scratch.path());
+  TApplicationWindows windows({messages, clock, settings}, scratch.Path());
   windows.MainForm().show();
   windows.MainForm().Ui().SamplerBtn->click();
   TSamplerForm& sampler = windows.SamplerForm();
@@ -91,7 +85,7 @@ int main(int argc, char** argv) {
                                        "sampler-explanation"};
   for (int tab = 0; tab < 4; ++tab) {
     sampler.Ui().PageControl1->setCurrentIndex(tab);
-    Save(sampler, out + "/" + kFiles[tab] + ".png");
+    SaveWindowPicture(sampler, out + "/" + kFiles[tab] + ".png");
   }
   sampler.Editor().FormClose();
   SetErrorMessageBox(nullptr);

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "exam/printing/bank_copy.h"
 #include "exam/printing/print_actions.h"
 #include "exam/printing/report_printer.h"
 #include "exam/printing/sample_exam.h"
+#include "testing/bank_copy.h"
 
 int main(int argc, char** argv) {
   using namespace marvessa;

@@ -25,12 +25,12 @@
 #include "app/app_windows.h"
 #include "app/main_form.h"
 #include "exam/data/response_table.h"
-#include "exam/printing/bank_copy.h"
 #include "exam/printing/sample_exam.h"
 #include "exam/session/grading.h"
 #include "prefs/clock.h"
 #include "prefs/message_box.h"
 #include "prefs/settings_store.h"
+#include "testing/bank_copy.h"
 
 namespace {
 

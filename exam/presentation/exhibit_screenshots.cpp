@@ -17,6 +17,7 @@
 #include "exam/presentation/note_form.h"
 #include "exam/presentation/pict_form.h"
 #include "prefs/clock.h"
+#include "testing/window_pictures.h"
 
 namespace {
 
@@ -24,8 +25,7 @@ using namespace marvessa;
 
 void Save(QWidget& window, const QString& file) {
   window.show();
-  QCoreApplication::processEvents();
-  if (!window.grab().save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+  SaveWindowPicture(window, file);
   window.hide();
 }
 
@@ -40,7 +40,7 @@ struct TNoProgress : IProgress {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".")).absolutePath();
+  const QString out = PictureFolder(argc, argv);
 
   TPict1Form pict1;
   TPict2Form pict2;

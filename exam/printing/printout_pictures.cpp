@@ -9,11 +9,12 @@
 
 #include "exam/data/qt_text.h"
 #include "exam/data/response_table.h"
-#include "exam/printing/bank_copy.h"
 #include "exam/printing/print_actions.h"
 #include "exam/printing/report_printer.h"
 #include "exam/printing/sample_exam.h"
 #include "exam/printing/score_printout.h"
+#include "testing/bank_copy.h"
+#include "testing/window_pictures.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   using namespace marvessa;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".")).absolutePath();
+  const QString out = PictureFolder(argc, argv);
   TBankCopy copy(QCoreApplication::applicationDirPath());
   TQuestionTables tables;
   BuildAllQuestionsExam(tables);

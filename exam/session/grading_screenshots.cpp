@@ -12,6 +12,7 @@
 #include "exam/session/review_form.h"
 #include "exam/session/score_form.h"
 #include "prefs/message_box.h"
+#include "testing/window_pictures.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ template <typename Window>
 void SaveWhileShown(Window& window, const QString& file) {
   QTimer::singleShot(300, &window, [&window, file] {
     QCoreApplication::processEvents();
-    if (!window.grab().save(file)) std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    SaveWindowPicture(window, file);
     window.Ui().BitBtn1->click();
   });
   window.Execute();
@@ -49,7 +50,7 @@ void SaveWhileShown(Window& window, const QString& file) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".")).absolutePath();
+  const QString out = PictureFolder(argc, argv);
   TScriptedMessageBox messages;
 
   TScoreForm score(messages);
