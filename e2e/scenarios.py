@@ -77,6 +77,15 @@ def wait_for_start_window(d):
     wait_for("the start window to have the focus", lambda: d.active_window_title() == "Marvessa")
 
 
+def close_exam_window_and_quit(d, run):
+    """Closes the exam window, which brings the start window back, and ends
+    the program with its E&xit button."""
+    d.keys("alt+F4")
+    wait_for_start_window(d)
+    d.keys("alt+x")
+    expect(run.end() == 0, "the program ends with E&xit")
+
+
 def start_exam(d, button, key, caption, candidate):
     """From the start window: the exam window, an exam by its access key,
     the start dialog filled in and confirmed."""
@@ -111,10 +120,7 @@ def start_window_and_exam_window_by_keyboard(desktop, work):
                  any(title in t for t in d.texts()))
         expect(d.find("push button", "Start Testing") is None, "the start window hides while the exam window shows")
         # Closing the exam window brings the start window back; E&xit ends the program.
-        d.keys("alt+F4")
-        d.wait("push button", "Start Testing")
-        d.keys("alt+x")
-        expect(run.end() == 0, "the program ends with E&xit")
+        close_exam_window_and_quit(d, run)
 
 
 @scenario
@@ -188,10 +194,7 @@ def practice_exam_answered_reviewed_and_graded(desktop, work):
         expect(d.find("push button", "Score Report"), "the grade button now shows the score report again")
         # Leaving the exam returns to the selection view.
         leave_exam(d)
-        d.keys("alt+F4")
-        d.wait("push button", "Start Testing")
-        d.keys("alt+x")
-        expect(run.end() == 0, "the program ends with E&xit")
+        close_exam_window_and_quit(d, run)
 
 
 def write_sampler_item(d, question, multiple, answers):
@@ -256,10 +259,7 @@ def own_questions_written_then_taken_as_a_user_exam(desktop, work):
         line = "Passing Score: 850   Your Score: 1000   Grade: Pass"
         wait_for(f"the line {line!r}", lambda: d.label_starting("Passing Score") == line)
         leave_exam(d)
-        d.keys("alt+F4")
-        d.wait("push button", "Start Testing")
-        d.keys("alt+x")
-        expect(run.end() == 0, "the program ends with E&xit")
+        close_exam_window_and_quit(d, run)
 
 
 def item_id(d):
@@ -313,10 +313,7 @@ def a_saved_note_is_there_in_the_next_exam(desktop, work):
         d.keys("space")
         d.wait_gone("text", "User Note")
         leave_exam(d)
-        d.keys("alt+F4")
-        wait_for_start_window(d)
-        d.keys("alt+x")
-        expect(run.end() == 0, "the program ends with E&xit")
+        close_exam_window_and_quit(d, run)
 
 
 def time_label(d):
@@ -350,10 +347,7 @@ def a_one_minute_exam_runs_out(desktop, work):
         d.keys("alt+greater")
         wait_for("the exam to go on", lambda: d.label_starting("Item 2 of 30"))
         leave_exam(d)
-        d.keys("alt+F4")
-        wait_for_start_window(d)
-        d.keys("alt+x")
-        expect(run.end() == 0, "the program ends with E&xit")
+        close_exam_window_and_quit(d, run)
 
 
 def bank_exam_items(exam):
@@ -395,10 +389,7 @@ def the_answer_key_prints_to_pdf(desktop, work):
         expect(numbered == set(range(1, pages + 1)), f"{pages} pages, numbered {sorted(numbered)}")
         expect(d.label_starting("Item 2 of 30") and item_id(d) == before, "the exam stays on its item")
         leave_exam(d)
-        d.keys("alt+F4")
-        wait_for_start_window(d)
-        d.keys("alt+x")
-        expect(run.end() == 0, "the program ends with E&xit")
+        close_exam_window_and_quit(d, run)
 
 
 def desktop_list(d, name):
