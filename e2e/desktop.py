@@ -66,7 +66,9 @@ class Desktop:
         self.helpers = [subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL),
                         subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
-        time.sleep(1.0)
+        # Windows mapped before the window manager runs never get the focus:
+        # wait until it answers for the active window (slow on a busy machine).
+        wait_for("the window manager", self.window_manager_running, timeout=60)
 
     def close(self):
         for p in self.helpers:
@@ -132,6 +134,11 @@ class Desktop:
         """The names of every showing accessible of a role, in tree order."""
         app = self.application()
         return [a.name for a in descendants(app) if a.getRoleName() == role and SHOWING in states(a)]
+
+    @staticmethod
+    def window_manager_running():
+        out = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True)
+        return "claims not to support" not in out.stderr
 
     @staticmethod
     def active_window_title():
