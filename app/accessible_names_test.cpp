@@ -84,7 +84,9 @@ TEST(AccessibleNames, EveryControlOfEveryWindowHasOne) {
             << form << ": " << w->metaObject()->className() << " '" << w->objectName().toStdString() << "'";
       }
       const std::string name = form;
-      if (name != "progress" && name.rfind("exhibit", 0) != 0) EXPECT_GT(controls, 0) << form << " has controls to check";
+      if (name != "progress" && name.rfind("exhibit", 0) != 0) {
+        EXPECT_GT(controls, 0) << form << " has controls to check";
+      }
     }
   }
   SetErrorMessageBox(nullptr);
